@@ -1,0 +1,41 @@
+#pragma once
+// Small text service: numbered token lists, the text between two marks,
+// "|"-joined store paths, date and time texts, the logger's line prefix.
+#include <string>
+#include <vector>
+
+#include "toolkit/Component.h"
+
+class TmuStringTools : public TComponent {
+public:
+    explicit TmuStringTools(TComponent* owner = nullptr);
+
+    bool splitTokens(const std::string& text, const std::string& separator);
+    int getTokenCount() const;
+    std::string getToken(int index) const;  // 1-based
+    std::string getNextToken();
+    void clearTokens();
+
+    std::string getTextBetween(const std::string& text, const std::string& startMark,
+                               const std::string& endMark) const;
+    std::string joinPath(const std::string& first, const std::string& second) const;
+    std::string wrapText(const std::string& text, const std::string& front,
+                         const std::string& back) const;
+    std::string getCharString(char character, int count) const;
+    std::string getDateText() const;
+    std::string getTimeText(const std::string& separator) const;
+
+    void setCounterWidth(int width);
+    int getCounterWidth() const { return counterWidth_; }
+    void setCounterMode(bool on);
+    std::string getLinePrefix();
+
+private:
+    int prefixCounter_ = 0;
+    int tokenCursor_ = 0;
+    int counterWidth_ = 0;
+    bool counterMode_ = false;
+    bool timeMode_ = false;
+    std::vector<std::string> tokens_;
+    int tokenCount_ = 0;
+};
