@@ -3,6 +3,7 @@
 // program owns one TmuProgramLogging. Lines are appended to
 // CurrentDir\SystemPath\FileName (UTF-8, CR LF), the file being opened and
 // closed for every line; the level word CompoID decides what gets written.
+// A missing log folder is never created: lines then go nowhere.
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -113,6 +114,10 @@ public:
 
     // The full path of the log file as configured (program notation).
     std::string LogFilePath();
+
+    // A log file that cannot be opened shows "File I/O error." once per run;
+    // later failing lines are dropped silently. Tests re-arm the notice here.
+    static void ResetFileErrorNotice();
 
 private:
     enum class EntryKind { Function, Procedure, Class, Warning, Error, Message };
