@@ -31,6 +31,7 @@
 // with SetOnClick runs in place of the action, so one click runs exactly one
 // handler. SetOnExecute replaces the execute handler of the bound action
 // (one handler per action, shared by every control bound to it).
+#include <QObject>
 #include <QPointer>
 #include <functional>
 #include <memory>
@@ -95,6 +96,7 @@ private:
     QPointer<QObject> object_;
     ControlClass class_;
     std::function<void()> onClick_;
+    QMetaObject::Connection click_;
     std::unique_ptr<Link> link_;
 };
 
