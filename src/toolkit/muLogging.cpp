@@ -550,7 +550,8 @@ TmuCompoLogging* CreateLogging(TComponent* owner, TmuCompoLogging*& slot, const 
         slot->SetCompoID("LOG_ALL");
         slot->SetDelete(false);
         slot->SetActiveLog(true);
-        slot->addText(compoName + " - CreateLogging");
+        // The plain line reads "<name> - CreateLogging".
+        slot->addText("CreateLogging");
     }
     slot->SetCompoID(compoID);
     slot->SetDelete(deleteFile);
