@@ -1,0 +1,62 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "toolkit/mAboutVersion.h"
+
+namespace {
+
+TEST(AboutVersion, SettersRaiseOnchangeOnlyForNewValues) {
+    TmAboutVersion about;
+    std::vector<TmAboutVersion*> senders;
+    about.setOnchange([&](TmAboutVersion* s) { senders.push_back(s); });
+    about.setComponentName("mCloseTimer");
+    about.setComponentName("mCloseTimer");
+    about.setComponentVersion("1.0.0.2");
+    about.setComponentVersion("1.0.0.2");
+    about.setComponentDate("21.06.2018");
+    about.setComponentDate("21.06.2018");
+    about.setComponentfirm(kAboutFirm);
+    about.setComponentfirm(kAboutFirm);
+    auto bmp = std::make_shared<TAboutBitmap>();
+    about.setBitmap(bmp);
+    about.setBitmap(bmp);
+    about.setBitmap(nullptr);
+    ASSERT_EQ(senders.size(), 6u);
+    for (auto* s : senders) EXPECT_EQ(s, &about);
+    EXPECT_EQ(about.ComponentName(), "mCloseTimer");
+    EXPECT_EQ(about.ComponentVersion(), "1.0.0.2");
+    EXPECT_EQ(about.ComponentDate(), "21.06.2018");
+    EXPECT_EQ(about.Componentfirm(), "Tavrin-Projekt");
+    EXPECT_EQ(about.Bitmap(), nullptr);
+}
+
+TEST(AboutVersion, CreationWithoutAnEmbeddedPictureKeepsNone) {
+    TAboutBitmapRef slot;
+    std::unique_ptr<TmAboutVersion> about(
+        CreateAboutVersion("mTrayIconPopup", "1.0.0.4", "21.06.2018", 9218, slot));
+    EXPECT_EQ(about->ComponentName(), "mTrayIconPopup");
+    EXPECT_EQ(about->ComponentVersion(), "1.0.0.4");
+    EXPECT_EQ(about->ComponentDate(), "21.06.2018");
+    EXPECT_EQ(about->Componentfirm(), "Tavrin-Projekt");
+    EXPECT_EQ(about->Bitmap(), nullptr);
+    EXPECT_EQ(slot, nullptr);
+}
+
+TEST(AboutVersion, EachInstanceLoadsANewPictureIntoTheUnitSlot) {
+    RegisterAboutBitmapResource(9204, {'B', 'M', 1, 2, 3});
+    TAboutBitmapRef slot;
+    std::unique_ptr<TmAboutVersion> first(CreateAboutVersion("a", "1", "01.01.2020", 9204, slot));
+    ASSERT_NE(first->Bitmap(), nullptr);
+    EXPECT_EQ(first->Bitmap()->data, (std::vector<std::uint8_t>{'B', 'M', 1, 2, 3}));
+    EXPECT_EQ(slot, first->Bitmap());
+    std::unique_ptr<TmAboutVersion> second(CreateAboutVersion("a", "1", "01.01.2020", 9204, slot));
+    EXPECT_EQ(slot, second->Bitmap());
+    EXPECT_NE(first->Bitmap(), second->Bitmap());
+    // The first record's picture stays valid after the slot moved on.
+    EXPECT_EQ(first->Bitmap()->data.size(), 5u);
+}
+
+}  // namespace
