@@ -4,7 +4,7 @@
 #include <QApplication>
 #include <cstdlib>
 
-inline QApplication* EnsureQApplication() {
+inline QApplication* EnsureQtTestApp() {
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) return app;
     if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     static int argc = 1;
