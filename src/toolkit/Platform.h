@@ -48,6 +48,20 @@ struct TOsVersionInfo {
     std::uint8_t reserved = 0;
 };
 
+// Platform ids of the version record: 0 Win32s, 1 Windows 9x, 2 Windows NT;
+// systems outside the Windows family report this one.
+constexpr std::uint32_t kOsPlatformPosix = 0x10000;
+
+// A shell link as the platform saves it: on Windows a .lnk file, on Linux a
+// desktop entry (.desktop). Paths are real paths of the platform.
+struct TShellLink {
+    std::string name;              // display name (the link file name without extension)
+    std::string target;            // the program the link starts
+    std::string arguments;         // its command-line arguments, blank-separated
+    std::string description;
+    std::string workingDirectory;
+};
+
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -65,6 +79,52 @@ public:
     // Files and the process.
     virtual std::string CurrentDir() = 0;
     virtual std::string ExecutablePath() = 0;
+
+    // Operating system version. GetOsVersion fills the extended version
+    // record (false when the system refuses). ReadOsVersionValue reads a text
+    // value ("CurrentVersion", "CurrentBuildNumber") of the system's version
+    // key; false when the key or value is missing (always on Linux).
+    // OsDisplayText is a ready display text for systems outside the Windows
+    // family (Linux: PRETTY_NAME of os-release); empty on Windows.
+    virtual bool GetOsVersion(TOsVersionInfo& info) {
+        (void)info;
+        return false;
+    }
+    virtual bool ReadOsVersionValue(const std::string& name, std::string& value) {
+        (void)name;
+        (void)value;
+        return false;
+    }
+    virtual std::string OsDisplayText() { return {}; }
+    // A system metric by its Windows number (89: second release of Server
+    // 2003); 0 when unknown.
+    virtual int GetSystemMetric(int index) {
+        (void)index;
+        return 0;
+    }
+
+    // Screens. The desktop is the union of all monitors; monitors are listed
+    // with the primary one first. Without a window system: one 1920 x 1080
+    // screen.
+    virtual TDesktopRect DesktopRect() { return {0, 0, 1920, 1080}; }
+    virtual std::vector<TRect> Monitors() { return {TRect{0, 0, 1920, 1080}}; }
+    virtual TRect PrimaryScreenRect() { return {0, 0, 1920, 1080}; }
+    virtual TRect WorkArea() { return {0, 0, 1920, 1080}; }
+
+    // The current user's special folders by name: "Desktop", "Quick Launch",
+    // "SendTo", "Start Menu", "Startup". Empty when the platform has none.
+    virtual std::string SpecialFolder(const std::string& name) {
+        (void)name;
+        return {};
+    }
+    // Saves a shell link to linkPath (program notation). False on failure.
+    virtual bool SaveLink(const TShellLink& link, const std::string& linkPath) {
+        (void)link;
+        (void)linkPath;
+        return false;
+    }
+    // Extension of link files with the dot: ".lnk" on Windows, ".desktop" on Linux.
+    virtual std::string LinkFileExtension() { return ".lnk"; }
 };
 
 // The platform in use. Never null: before SetPlatform a plain implementation

@@ -79,3 +79,34 @@ void FakePlatform::Advance(std::int64_t ms) {
     }
     now_ = end;
 }
+
+bool FakePlatform::GetOsVersion(TOsVersionInfo& info) {
+    if (osVersionFails) return false;
+    const std::uint32_t size = info.size;  // the caller's size field stays
+    info = osVersion;
+    info.size = size;
+    return true;
+}
+
+bool FakePlatform::ReadOsVersionValue(const std::string& name, std::string& value) {
+    auto it = osVersionValues.find(name);
+    if (it == osVersionValues.end()) return false;
+    value = it->second;
+    return true;
+}
+
+int FakePlatform::GetSystemMetric(int index) {
+    auto it = systemMetrics.find(index);
+    return it == systemMetrics.end() ? 0 : it->second;
+}
+
+std::string FakePlatform::SpecialFolder(const std::string& name) {
+    auto it = specialFolders.find(name);
+    return it == specialFolders.end() ? std::string() : it->second;
+}
+
+bool FakePlatform::SaveLink(const TShellLink& link, const std::string& linkPath) {
+    if (saveLinkFails) return false;
+    savedLinks.push_back({link, linkPath});
+    return true;
+}

@@ -4,6 +4,7 @@
 // message boxes that answer from a script and are recorded.
 #include <deque>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,24 @@ public:
     std::string CurrentDir() override { return currentDir; }
     std::string ExecutablePath() override { return executablePath; }
 
+    // Operating system: the version record (osVersionFails makes the query
+    // refuse), the values of the version key, system metrics, display text.
+    bool GetOsVersion(TOsVersionInfo& info) override;
+    bool ReadOsVersionValue(const std::string& name, std::string& value) override;
+    std::string OsDisplayText() override { return osDisplayText; }
+    int GetSystemMetric(int index) override;
+
+    // Screens as scripted.
+    TDesktopRect DesktopRect() override { return desktop; }
+    std::vector<TRect> Monitors() override { return monitors; }
+    TRect PrimaryScreenRect() override { return primaryScreen; }
+    TRect WorkArea() override { return workArea; }
+
+    // Special folders by name; links are recorded, not written.
+    std::string SpecialFolder(const std::string& name) override;
+    bool SaveLink(const TShellLink& link, const std::string& linkPath) override;
+    std::string LinkFileExtension() override { return linkExtension; }
+
     // Moves the virtual clock on by ms, firing every timer that falls due,
     // in order of their due time.
     void Advance(std::int64_t ms);
@@ -71,6 +90,26 @@ public:
     int beeps = 0;
     std::string currentDir;
     std::string executablePath;
+
+    TOsVersionInfo osVersion;  // all zero: an unknown system
+    bool osVersionFails = false;
+    std::map<std::string, std::string> osVersionValues;  // "CurrentVersion", "CurrentBuildNumber"
+    std::map<int, int> systemMetrics;
+    std::string osDisplayText;
+
+    TDesktopRect desktop{0, 0, 1920, 1080};
+    std::vector<TRect> monitors{TRect{0, 0, 1920, 1080}};
+    TRect primaryScreen{0, 0, 1920, 1080};
+    TRect workArea{0, 0, 1920, 1040};
+
+    std::map<std::string, std::string> specialFolders;
+    struct SavedLink {
+        TShellLink link;
+        std::string path;
+    };
+    std::vector<SavedLink> savedLinks;
+    bool saveLinkFails = false;
+    std::string linkExtension = ".desktop";
 
     // For FakeTimer.
     void Register(FakeTimer* t);
