@@ -15,8 +15,21 @@ class TmuCompoLogging;
 
 // The running time: Min_1 to Min_15 (ordinals 0 to 14).
 enum class TmStringTimer {
-    Min_1, Min_2, Min_3, Min_4, Min_5, Min_6, Min_7, Min_8,
-    Min_9, Min_10, Min_11, Min_12, Min_13, Min_14, Min_15
+    Min_1,
+    Min_2,
+    Min_3,
+    Min_4,
+    Min_5,
+    Min_6,
+    Min_7,
+    Min_8,
+    Min_9,
+    Min_10,
+    Min_11,
+    Min_12,
+    Min_13,
+    Min_14,
+    Min_15
 };
 
 // What happens to UseForm when the time is up.

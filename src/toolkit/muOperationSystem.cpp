@@ -228,8 +228,12 @@ std::string TmuOperationSystem::GetWinVersion() {
                 log_->addText("Windows Vista, 8 - Server 2008-2016");
                 result = workstation ? "Windows" : "Windows Server";
                 switch (v.minor) {
-                    case 0: result += workstation ? " Vista" : " 2008"; break;
-                    case 1: result += workstation ? " 7" : " 2008 R2"; break;
+                    case 0:
+                        result += workstation ? " Vista" : " 2008";
+                        break;
+                    case 1:
+                        result += workstation ? " 7" : " 2008 R2";
+                        break;
                     case 2:
                         if (workstation)
                             result += Windows10FromRegistry() ? " 10" : " 8";
@@ -242,7 +246,8 @@ std::string TmuOperationSystem::GetWinVersion() {
                         else
                             result += Windows10FromRegistry() ? " 2016" : " 2012 R2";
                         break;
-                    default: break;
+                    default:
+                        break;
                 }
                 if (v.minor == 2 && WindowsBuildFromRegistry()) {
                     const std::uint32_t build = versionInfo_.build;
@@ -272,8 +277,8 @@ bool TmuOperationSystem::Get_MajorVersion_Vista() {
     GetWindowsVersion();
     const TOsVersionInfo& v = versionInfo_;
     // The newer window frames exist only in the NT family.
-    const bool result = v.platformId == 2 && ((v.major >= 6 && v.minor == 0) ||
-                                              (v.major == 6 && v.minor >= 1 && v.minor <= 3));
+    const bool result = v.platformId == 2 &&
+                        ((v.major >= 6 && v.minor == 0) || (v.major == 6 && v.minor >= 1 && v.minor <= 3));
     log_->addVarBoolean("r_bResult", result);
     log_->exitFnc(h);
     return result;
@@ -441,21 +446,31 @@ void TmuOperationSystem::SetProcessMessages(int count) {
 
 std::string TmuOperationSystem::getSpecialFolder(int location) {
     switch (location) {
-        case SL_Desktop: return GetPlatform().SpecialFolder("Desktop");
-        case SL_SendTo: return GetPlatform().SpecialFolder("SendTo");
-        case SL_StartMenu: return GetPlatform().SpecialFolder("Start Menu");
-        case SL_Startup: return GetPlatform().SpecialFolder("Startup");
-        default: return {};
+        case SL_Desktop:
+            return GetPlatform().SpecialFolder("Desktop");
+        case SL_SendTo:
+            return GetPlatform().SpecialFolder("SendTo");
+        case SL_StartMenu:
+            return GetPlatform().SpecialFolder("Start Menu");
+        case SL_Startup:
+            return GetPlatform().SpecialFolder("Startup");
+        default:
+            return {};
     }
 }
 
 int TmuOperationSystem::getShortcutLocation(int choice) {
     switch (choice) {
-        case 1: return SL_Desktop;
-        case 2: return SL_StartMenu;
-        case 3: return SL_SendTo;
-        case 4: return SL_Startup;
-        default: return SL_GivenFolder;
+        case 1:
+            return SL_Desktop;
+        case 2:
+            return SL_StartMenu;
+        case 3:
+            return SL_SendTo;
+        case 4:
+            return SL_Startup;
+        default:
+            return SL_GivenFolder;
     }
 }
 

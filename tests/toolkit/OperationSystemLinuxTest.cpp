@@ -162,7 +162,7 @@ TEST_F(OperationSystemXdg, DesktopFolderOnlyWhenItExists) {
 
     fs::create_directories(home / ".config");
     std::ofstream(home / ".config" / "user-dirs.dirs") << "# written by xdg-user-dirs-update\n"
-                                                           "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n";
+                                                          "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n";
     EXPECT_EQ(platform.SpecialFolder("Desktop"), "");  // named folder missing
     fs::create_directories(home / "Schreibtisch");
     EXPECT_EQ(platform.SpecialFolder("Desktop"), (home / "Schreibtisch").string());
@@ -186,13 +186,18 @@ TEST_F(OperationSystemXdg, AutostartShortcutIsAValidDesktopEntry) {
     const fs::path file = root / "cfg" / "autostart" / "tavrin.desktop";
     EXPECT_EQ(linkPath, (root / "cfg" / "autostart").string() + "\\tavrin.desktop");
     ASSERT_TRUE(fs::is_regular_file(file));
-    EXPECT_EQ(ReadAll(file), "[Desktop Entry]\n"
-                             "Type=Application\n"
-                             "Name=tavrin\n"
-                             "Comment=Tavrin Link\n"
-                             "Exec=\"" + (appDir / "tavrin").string() + "\" /SILENT\n"
-                             "Path=" + appDir.string() + "\n"
-                             "Terminal=false\n");
+    EXPECT_EQ(ReadAll(file),
+              "[Desktop Entry]\n"
+              "Type=Application\n"
+              "Name=tavrin\n"
+              "Comment=Tavrin Link\n"
+              "Exec=\"" +
+                  (appDir / "tavrin").string() +
+                  "\" /SILENT\n"
+                  "Path=" +
+                  appDir.string() +
+                  "\n"
+                  "Terminal=false\n");
 
     if (std::system("command -v desktop-file-validate >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "desktop-file-validate is not installed";

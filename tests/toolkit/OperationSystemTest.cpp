@@ -58,8 +58,9 @@ protected:
 
     // Routes the service's trace into a fresh log file at level All.
     std::string TraceToTempLog() {
-        logDir = fs::path(::testing::TempDir()) /
-                 ("ossvc_log_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        logDir =
+            fs::path(::testing::TempDir()) /
+            ("ossvc_log_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(logDir);
         fs::create_directories(logDir / "System" / "Logging");
         os.Log()->SetCurrentDir(logDir.string());
@@ -103,7 +104,8 @@ const VersionCase kVersionCases[] = {
     {"home server", 2, 5, 2, 3, 0x8000, "", nullptr, nullptr, 0, "Windows Home Server Professional"},
     {"server 2003", 2, 5, 2, 3, 0, "", nullptr, nullptr, 0, "Windows Server 2003 Professional"},
     {"nt4", 2, 4, 0, 1, 0, "", nullptr, nullptr, 0, "Windows NT Professional"},
-    {"vista", 2, 6, 0, 1, 0, "Service Pack 2", nullptr, nullptr, 0, "Windows Vista Professional Service Pack 2"},
+    {"vista", 2, 6, 0, 1, 0, "Service Pack 2", nullptr, nullptr, 0,
+     "Windows Vista Professional Service Pack 2"},
     {"server 2008", 2, 6, 0, 3, 0, "", nullptr, nullptr, 0, "Windows Server 2008 Professional"},
     {"seven home", 2, 6, 1, 1, 0x200, "", nullptr, nullptr, 0, "Windows 7 Home Edition"},
     {"server 2008 r2", 2, 6, 1, 3, 0, "", nullptr, nullptr, 0, "Windows Server 2008 R2 Professional"},
@@ -190,7 +192,7 @@ TEST_F(OperationSystemTest, VistaRuleCoversTheNtSixLine) {
     struct {
         std::uint32_t major, minor;
         bool expected;
-    } cases[] = {{5, 1, false}, {6, 0, true}, {6, 1, true}, {6, 3, true},
+    } cases[] = {{5, 1, false}, {6, 0, true},  {6, 1, true},  {6, 3, true},
                  {6, 4, false}, {10, 0, true}, {10, 1, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.major) + "." + std::to_string(c.minor));
@@ -261,7 +263,8 @@ TEST_F(OperationSystemTest, NegativeDesktopOriginIsKept) {
 
 TEST_F(OperationSystemTest, FormularPositionUsesTheMonitorCoveringTheDesktop) {
     // One monitor: pulled left and up from the right and bottom edges.
-    EXPECT_EQ(os.SetFormularposition({1800, 900, 330, 300}), (TRect{1920 - 330 - 20, 1080 - 300 - 10, 330, 300}));
+    EXPECT_EQ(os.SetFormularposition({1800, 900, 330, 300}),
+              (TRect{1920 - 330 - 20, 1080 - 300 - 10, 330, 300}));
     EXPECT_EQ(os.SetFormularposition({100, 100, 330, 300}), (TRect{100, 100, 330, 300}));
 
     // No monitor equals the desktop: the first one is the reference.
@@ -360,8 +363,8 @@ TEST_F(OperationSystemTest, ShortcutLocationsAndFolders) {
     const int expected[] = {4, 0, 3, 2, 5, 4, 4};
     for (int choice = 0; choice <= 6; ++choice) EXPECT_EQ(os.getShortcutLocation(choice), expected[choice]);
 
-    platform.specialFolders = {{"Desktop", "/d"}, {"Quick Launch", "/q"}, {"SendTo", "/s"},
-                               {"Start Menu", "/m"}, {"Startup", "/a"}};
+    platform.specialFolders = {
+        {"Desktop", "/d"}, {"Quick Launch", "/q"}, {"SendTo", "/s"}, {"Start Menu", "/m"}, {"Startup", "/a"}};
     EXPECT_EQ(os.getSpecialFolder(0), "/d");
     EXPECT_EQ(os.getSpecialFolder(1), "");  // quick launch only for links
     EXPECT_EQ(os.getSpecialFolder(2), "/s");
@@ -374,8 +377,8 @@ TEST_F(OperationSystemTest, ShortcutLocationsAndFolders) {
 TEST_F(OperationSystemTest, ShortcutInASubFolderOfTheDesktop) {
     platform.specialFolders["Desktop"] = "/home/u/Desktop";
     std::string linkPath = "unchanged";
-    ASSERT_TRUE(os.CreateShortcut("C:\\Programme\\Tavrin\\tavrin.exe", 0, "Tavrin", "", "", "Tavrin Link",
-                                  linkPath));
+    ASSERT_TRUE(
+        os.CreateShortcut("C:\\Programme\\Tavrin\\tavrin.exe", 0, "Tavrin", "", "", "Tavrin Link", linkPath));
     EXPECT_EQ(linkPath, "/home/u/Desktop\\Tavrin\\tavrin.desktop");
     ASSERT_EQ(platform.savedLinks.size(), 1u);
     const TShellLink& link = platform.savedLinks[0].link;
@@ -389,8 +392,8 @@ TEST_F(OperationSystemTest, ShortcutInASubFolderOfTheDesktop) {
 
 TEST_F(OperationSystemTest, ShortcutInAGivenFolderWithArguments) {
     std::string linkPath;
-    ASSERT_TRUE(os.CreateShortcut("/opt/tavrin/TAVRIN.EXE /SILENT", 4, "/tmp/links/", "/work", "-v",
-                                  "", linkPath));
+    ASSERT_TRUE(
+        os.CreateShortcut("/opt/tavrin/TAVRIN.EXE /SILENT", 4, "/tmp/links/", "/work", "-v", "", linkPath));
     EXPECT_EQ(linkPath, "/tmp/links\\TAVRIN.desktop");
     const TShellLink& link = platform.savedLinks.at(0).link;
     EXPECT_EQ(link.target, "/opt/tavrin/TAVRIN.EXE");
