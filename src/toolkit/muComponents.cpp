@@ -69,8 +69,8 @@ void TmuComponents::NoDataholder(const std::string& operation) {
 bool TmuComponents::SetTexts(const char* operation, ControlClass cls, bool withHint, bool errorOnlyForHelp,
                              Form* form, const std::string& name, const std::string& value,
                              const std::string& item) {
-    const int h = log_->addCall(
-        {"addFnc", operation, "i_sName", name, "i_sItemName", item, "i_sValuename", value});
+    const int h =
+        log_->addCall({"addFnc", operation, "i_sName", name, "i_sItemName", item, "i_sValuename", value});
     const std::string word = Lower(item);
     int position = 0;
     Control* control = Find(form, cls, name, position);

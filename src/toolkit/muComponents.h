@@ -38,11 +38,13 @@ public:
     bool SetTabsheet(Form* form, const std::string& name, const std::string& value, const std::string& item);
     bool SetCheckbox(Form* form, const std::string& name, const std::string& value, const std::string& item);
     bool SetPanel(Form* form, const std::string& name, const std::string& value, const std::string& item);
-    bool SetRadioGroup(Form* form, const std::string& name, const std::string& value, const std::string& item);
+    bool SetRadioGroup(Form* form, const std::string& name, const std::string& value,
+                       const std::string& item);
     bool SetGroupbox(Form* form, const std::string& name, const std::string& value, const std::string& item);
     bool SetMenuItem(Form* form, const std::string& name, const std::string& value, const std::string& item);
     // Caption and hint.
-    bool SetSpeedButton(Form* form, const std::string& name, const std::string& value, const std::string& item);
+    bool SetSpeedButton(Form* form, const std::string& name, const std::string& value,
+                        const std::string& item);
     // The button's action; true only when found and the item word is "action".
     bool SetSpeedButton(Form* form, const std::string& name, Action* action, const std::string& item);
     // "onclick": the click handler; "onexecute": the execute handler of the

@@ -26,8 +26,9 @@ TmuFormTools::~TmuFormTools() {
 }
 
 void TmuFormTools::set_LabelCaption(Form* form, const std::string& name, const std::string& value) {
-    const int h = log_->addCall({"addPro", "set_LabelCaption", "i_sxForm", form ? form->Name() : std::string(),
-                                 "i_sCompoName", name, "i_sValue", value});
+    const int h =
+        log_->addCall({"addPro", "set_LabelCaption", "i_sxForm", form ? form->Name() : std::string(),
+                       "i_sCompoName", name, "i_sValue", value});
     const int position = components_->GetCompoID(form, ControlClass::Label, name);
     if (position > 0) form->OwnedControls()[static_cast<size_t>(position)]->SetCaption(value);
     log_->exitPro(h);

@@ -54,17 +54,23 @@ size_t CharCount(const std::string& s) {
 
 const char* EntryLabel(int kind) {
     switch (kind) {
-        case 0: return " -->>  FUNCTION : ";
-        case 1: return " -->> PROCEDURE : ";
-        default: return " -->>     CLASS : ";
+        case 0:
+            return " -->>  FUNCTION : ";
+        case 1:
+            return " -->> PROCEDURE : ";
+        default:
+            return " -->>     CLASS : ";
     }
 }
 
 const char* ExitLabel(int kind) {
     switch (kind) {
-        case 0: return " <<--  FUNCTION : ";
-        case 1: return " <<-- PROCEDURE : ";
-        default: return " <<--     CLASS : ";
+        case 0:
+            return " <<--  FUNCTION : ";
+        case 1:
+            return " <<-- PROCEDURE : ";
+        default:
+            return " <<--     CLASS : ";
     }
 }
 
@@ -98,13 +104,20 @@ std::string TypeName(const std::string& name) {
     code = Upper(code);
     if (code.empty()) return {};
     switch (code[0]) {
-        case 'B': return PaddedType("Boolean");
-        case 'S': return PaddedType("String");
-        case 'I': return PaddedType("Integer");
-        case 'P': return PaddedType("pChar");
-        case 'C': return PaddedType("Char");
-        case 'M': return PaddedType("Stream");
-        default: break;
+        case 'B':
+            return PaddedType("Boolean");
+        case 'S':
+            return PaddedType("String");
+        case 'I':
+            return PaddedType("Integer");
+        case 'P':
+            return PaddedType("pChar");
+        case 'C':
+            return PaddedType("Char");
+        case 'M':
+            return PaddedType("Stream");
+        default:
+            break;
     }
     if (code == "AR") return PaddedType("Array");
     if (code == "DB") return PaddedType("Double");
@@ -298,12 +311,14 @@ int TmuLogging::Entry(EntryKind kind, const std::string& text) {
     switch (level) {
         case TmuLogLevel::Off:
         case TmuLogLevel::Err:
-        case TmuLogLevel::Prg: return 0;
+        case TmuLogLevel::Prg:
+            return 0;
         case TmuLogLevel::Std:
             if (!IsCreateOrDestroy(text)) return 0;
             break;
         case TmuLogLevel::All:
-        case TmuLogLevel::Own: break;
+        case TmuLogLevel::Own:
+            break;
     }
 
     switch (kind) {
@@ -319,8 +334,12 @@ int TmuLogging::Entry(EntryKind kind, const std::string& text) {
             StepIn();
             return handle;
         }
-        case EntryKind::Warning: WriteFiltered(compoName_ + " - WarnMsg : " + text); return 0;
-        case EntryKind::Error: WriteFiltered(compoName_ + " - ErrorMsg : " + text); return 0;
+        case EntryKind::Warning:
+            WriteFiltered(compoName_ + " - WarnMsg : " + text);
+            return 0;
+        case EntryKind::Error:
+            WriteFiltered(compoName_ + " - ErrorMsg : " + text);
+            return 0;
         case EntryKind::Message:
             // The line only; no message box interrupts the user for a trace.
             WriteFiltered(compoName_ + text);
@@ -333,12 +352,14 @@ void TmuLogging::Exit(EntryKind kind, const std::string& name) {
     switch (getLogLevel()) {
         case TmuLogLevel::Off:
         case TmuLogLevel::Err:
-        case TmuLogLevel::Prg: return;
+        case TmuLogLevel::Prg:
+            return;
         case TmuLogLevel::Std:
             if (!IsCreateOrDestroy(name)) return;
             break;
         case TmuLogLevel::All:
-        case TmuLogLevel::Own: break;
+        case TmuLogLevel::Own:
+            break;
     }
     StepOut();
     const std::string line = compoName_ + ExitLabel(static_cast<int>(kind)) + name;
@@ -420,9 +441,13 @@ void TmuLogging::addVarInteger(const std::string& name, std::int32_t value) {
     WriteVariable(name, std::to_string(value));
 }
 
-void TmuLogging::addVarByte(const std::string& name, std::uint8_t value) { WriteVariable(name, Hex(value, 2)); }
+void TmuLogging::addVarByte(const std::string& name, std::uint8_t value) {
+    WriteVariable(name, Hex(value, 2));
+}
 
-void TmuLogging::addVarWord(const std::string& name, std::uint16_t value) { WriteVariable(name, Hex(value, 4)); }
+void TmuLogging::addVarWord(const std::string& name, std::uint16_t value) {
+    WriteVariable(name, Hex(value, 4));
+}
 
 void TmuLogging::addVarExtended(const std::string& name, long double value) {
     WriteVariable(name, FormatGeneral(value));
@@ -436,7 +461,9 @@ void TmuLogging::addVarInt64(const std::string& name, std::int64_t value) {
     WriteVariable(name, std::to_string(value));
 }
 
-void TmuLogging::addVarString(const std::string& name, const std::string& value) { WriteVariable(name, value); }
+void TmuLogging::addVarString(const std::string& name, const std::string& value) {
+    WriteVariable(name, value);
+}
 
 void TmuLogging::addVarIntegerPair(const std::string& name1, std::int32_t value1, const std::string& name2,
                                    std::int32_t value2) {
@@ -513,7 +540,8 @@ int TmuLogging::addCall(const std::vector<TLogValue>& list) {
                 current.clear();
                 break;
             }
-            case TLogValue::Kind::Other: break;
+            case TLogValue::Kind::Other:
+                break;
         }
         expectKey = true;
         if (getLogLevel() == TmuLogLevel::Std) break;

@@ -70,6 +70,8 @@ public:
     void SetDelete(bool value) { delete_ = value; }
     void SetOnLogging(TmuLoggingEvent handler) { onLogging_ = std::move(handler); }
 
+    // The application whose pending messages are processed after every 32nd
+    // written line (none: no pumping).
     Application* getApplication() const { return application_; }
     void setApplication(Application* app) { application_ = app; }
 
@@ -104,8 +106,8 @@ public:
     void addVarString(const std::string& name, const std::string& value);
     void addVarIntegerPair(const std::string& name1, std::int32_t value1, const std::string& name2,
                            std::int32_t value2);
-    void addVarStringInteger(const std::string& textName, const std::string& text,
-                             const std::string& intName, std::int32_t value);
+    void addVarStringInteger(const std::string& textName, const std::string& text, const std::string& intName,
+                             std::int32_t value);
 
     // Lists.
     int addCall(std::initializer_list<TLogValue> list);

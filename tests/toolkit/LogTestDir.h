@@ -2,12 +2,13 @@
 // A throw-away working directory for logger tests: the fake platform reports
 // it as the current directory, and "System/Logging" below it may be created
 // or left missing.
+#include <unistd.h>
+
 #include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 
 #include "support/FakePlatform.h"
 

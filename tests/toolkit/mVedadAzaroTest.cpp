@@ -22,7 +22,7 @@ namespace {
 class HubTest : public ::testing::Test {
 protected:
     std::vector<TmuCompoLogging*> ServiceLoggers() const {
-        return {hub->IniIO()->Log(),      hub->FileIO()->Log(),     hub->OperationSystem()->Log(),
+        return {hub->IniIO()->Log(),      hub->FileIO()->Log(),      hub->OperationSystem()->Log(),
                 hub->Dataholder()->Log(), hub->DataConvert()->Log(), hub->Components()->Log(),
                 hub->FormTools()->Log()};
     }
@@ -42,7 +42,7 @@ TEST_F(HubTest, ConstructionBuildsAndWiresEveryService) {
     EXPECT_TRUE(log->ActiveLog());
     EXPECT_EQ(log->LogFilePath(), dir.Root() + "\\System\\Logging\\mLogging.log");
 
-    const std::vector<TComponent*> services = {hub->IniIO(),      hub->FileIO(),      hub->OperationSystem(),
+    const std::vector<TComponent*> services = {hub->IniIO(),       hub->FileIO(),     hub->OperationSystem(),
                                                hub->StringTools(), hub->Dataholder(), hub->DataConvert(),
                                                hub->Components(),  hub->FormTools(),  log};
     for (TComponent* s : services) {

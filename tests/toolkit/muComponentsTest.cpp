@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "store/muDataHolder.h"
@@ -29,8 +29,8 @@ protected:
     }
 
     bool HasError(const std::string& operation) const {
-        return dir.Read().find("muComponents - ErrorMsg : " + operation + " - Kein DataHLD (NIL) vorhanden\r\n") !=
-               std::string::npos;
+        return dir.Read().find("muComponents - ErrorMsg : " + operation +
+                               " - Kein DataHLD (NIL) vorhanden\r\n") != std::string::npos;
     }
 
     FakePlatform platform;
@@ -42,11 +42,11 @@ protected:
 };
 
 TEST_F(ComponentsTest, FindsTheFirstControlOfTheClassByExactName) {
-    form.Add(ControlClass::Panel, "Target");                                       // 1: wrong class
-    form.Add(ControlClass::CheckBox, "target");                                    // 2: wrong case
-    form.Add(ControlClass::CheckBox, "Target");                                    // 3
-    form.Add(ControlClass::CheckBox, "Target");                                    // 4: a later twin
-    form.Add(ControlClass::Other, "Derived", {ControlClass::Panel});               // 5
+    form.Add(ControlClass::Panel, "Target");                          // 1: wrong class
+    form.Add(ControlClass::CheckBox, "target");                       // 2: wrong case
+    form.Add(ControlClass::CheckBox, "Target");                       // 3
+    form.Add(ControlClass::CheckBox, "Target");                       // 4: a later twin
+    form.Add(ControlClass::Other, "Derived", {ControlClass::Panel});  // 5
     EXPECT_EQ(comps->GetCompoID(&form, ControlClass::CheckBox, "Target"), 3);
     EXPECT_EQ(comps->GetCompoID(&form, ControlClass::Panel, "Target"), 1);
     EXPECT_EQ(comps->GetCompoID(&form, ControlClass::Panel, "Derived"), 5);
@@ -73,13 +73,22 @@ TEST_F(ComponentsTest, EachOperationAppliesOnlyItsItemWords) {
     comps->setDataholder(holder);
     const std::vector<OperationCase> ops = {
         {"SetTabsheet", &TmuComponents::SetTabsheet, ControlClass::Page, {"name", "caption", "helpcontext"}},
-        {"SetCheckbox", &TmuComponents::SetCheckbox, ControlClass::CheckBox, {"name", "caption", "helpcontext"}},
-        {"SetPanel", &TmuComponents::SetPanel, ControlClass::Panel, {"name", "caption", "helpcontext"}},
-        {"SetRadioGroup", &TmuComponents::SetRadioGroup, ControlClass::RadioGroup,
+        {"SetCheckbox",
+         &TmuComponents::SetCheckbox,
+         ControlClass::CheckBox,
          {"name", "caption", "helpcontext"}},
-        {"SetGroupbox", &TmuComponents::SetGroupbox, ControlClass::GroupBox,
+        {"SetPanel", &TmuComponents::SetPanel, ControlClass::Panel, {"name", "caption", "helpcontext"}},
+        {"SetRadioGroup",
+         &TmuComponents::SetRadioGroup,
+         ControlClass::RadioGroup,
+         {"name", "caption", "helpcontext"}},
+        {"SetGroupbox",
+         &TmuComponents::SetGroupbox,
+         ControlClass::GroupBox,
          {"name", "caption", "hint", "helpcontext"}},
-        {"SetMenuItem", &TmuComponents::SetMenuItem, ControlClass::MenuItem,
+        {"SetMenuItem",
+         &TmuComponents::SetMenuItem,
+         ControlClass::MenuItem,
          {"name", "caption", "hint", "helpcontext"}},
         {"SetSpeedButton", &TmuComponents::SetSpeedButton, ControlClass::SpeedButton, {"caption", "hint"}},
     };
@@ -145,8 +154,8 @@ TEST_F(ComponentsTest, SpeedButtonActionAndHandlers) {
     EXPECT_EQ(btn->action, action);
 
     int clicks = 0;
-    EXPECT_TRUE(comps->SetSpeedButton(&form, "SpeedButton1", TmuComponents::THandler([&] { ++clicks; }),
-                                      "OnClick"));
+    EXPECT_TRUE(
+        comps->SetSpeedButton(&form, "SpeedButton1", TmuComponents::THandler([&] { ++clicks; }), "OnClick"));
     ASSERT_TRUE(btn->onClick);
     btn->onClick();
     EXPECT_EQ(clicks, 1);
@@ -208,7 +217,8 @@ TEST(ComponentsLifecycle, ConstructionAndDestructionAreTraced) {
         EXPECT_EQ(tools.Log()->CompoID(), "LOG_ALL");
     }
     std::filesystem::current_path(oldCwd);
-    const std::string log = LogTestDir::ReadPath(std::filesystem::path(dir.Root()) / "Logging" / "mLogging.log");
+    const std::string log =
+        LogTestDir::ReadPath(std::filesystem::path(dir.Root()) / "Logging" / "mLogging.log");
     EXPECT_EQ(log.find("muComponents ----------------- \r\nmuComponents -->>     CLASS : Create\r\n"), 0u)
         << log;
     EXPECT_NE(log.find("\r\nmuComponents <<--     CLASS : Create\r\n"), std::string::npos);

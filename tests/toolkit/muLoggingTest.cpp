@@ -42,10 +42,8 @@ struct LayoutCase {
 
 TEST_F(LoggingTest, EveryLineKindHasItsExactLayout) {
     const std::vector<LayoutCase> cases = {
-        {"function entry", [](TmuLogging& l) { l.addFnc("Foo"); },
-         kSep + "muTest -->>  FUNCTION : Foo\r\n"},
-        {"procedure entry", [](TmuLogging& l) { l.addPro("Foo"); },
-         kSep + "muTest -->> PROCEDURE : Foo\r\n"},
+        {"function entry", [](TmuLogging& l) { l.addFnc("Foo"); }, kSep + "muTest -->>  FUNCTION : Foo\r\n"},
+        {"procedure entry", [](TmuLogging& l) { l.addPro("Foo"); }, kSep + "muTest -->> PROCEDURE : Foo\r\n"},
         {"class entry", [](TmuLogging& l) { l.addCls("Create"); },
          kSep + "muTest -->>     CLASS : Create\r\n"},
         {"function exit", [](TmuLogging& l) { l.exitFnc(l.addFnc("Foo")); },
@@ -65,7 +63,9 @@ TEST_F(LoggingTest, EveryLineKindHasItsExactLayout) {
          "muTest - Klasse muTest erstellen\r\n"},
         {"plain, UTF-8", [](TmuLogging& l) { l.addText("Löschen"); }, "muTest - L\xC3\xB6schen\r\n"},
         {"text list skips integers and booleans",
-         [](TmuLogging& l) { l.addTextList({"eins", std::int32_t(7), true, "zwei"}); },
+         [](TmuLogging& l) {
+             l.addTextList({"eins", std::int32_t(7), true, "zwei"});
+         },
          "muTest - eins\r\nmuTest - zwei\r\n"},
     };
     for (const auto& c : cases) {
@@ -123,8 +123,8 @@ TEST_F(LoggingTest, VariableLinesCarryDirectionTagTypeNameAndValueText) {
         dir.Clear();
         auto* log = NewLogger();
         c.run(*log, c.name);
-        EXPECT_EQ(dir.Read(), std::string(6, ' ') + " [Variable " + c.tagAndType + "(" + c.name + ") ]: = " +
-                                  c.value + "\r\n")
+        EXPECT_EQ(dir.Read(), std::string(6, ' ') + " [Variable " + c.tagAndType + "(" + c.name +
+                                  ") ]: = " + c.value + "\r\n")
             << c.name;
         delete log;
     }
@@ -136,7 +136,8 @@ TEST_F(LoggingTest, VariableInsideAnEntryIsIndentedAndPaddedByTheNameLength) {
     log->addFnc("GetCompoID");
     dir.Clear();
     log->addVarInteger("r_iResult", 0);
-    EXPECT_EQ(dir.Read(), " " + std::string(12, ' ') + " [Variable RETURN -  Integer         (r_iResult) ]: = 0\r\n");
+    EXPECT_EQ(dir.Read(),
+              " " + std::string(12, ' ') + " [Variable RETURN -  Integer         (r_iResult) ]: = 0\r\n");
 }
 
 TEST_F(LoggingTest, PairAndStringIntegerWriteTwoVariableLines) {
@@ -172,8 +173,8 @@ TEST_F(LoggingTest, ExtendedValuesUseGeneralFormatWithFifteenDigits) {
         dir.Clear();
         auto* log = NewLogger();
         log->addVarExtended("r_dbValue", c.value);
-        EXPECT_EQ(dir.Read(), std::string(6, ' ') + " [Variable RETURN -  Double          (r_dbValue) ]: = " +
-                                  c.text + "\r\n")
+        EXPECT_EQ(dir.Read(), std::string(6, ' ') +
+                                  " [Variable RETURN -  Double          (r_dbValue) ]: = " + c.text + "\r\n")
             << c.text;
         delete log;
     }
@@ -200,11 +201,15 @@ struct LevelCase {
 };
 
 TEST_F(LoggingTest, LevelWordDecidesWhichLinesReachTheFile) {
-    const std::string var = std::string(6, ' ') + " [Variable RETURN -  Integer         (r_iResult) ]: = 0\r\n";
+    const std::string var =
+        std::string(6, ' ') + " [Variable RETURN -  Integer         (r_iResult) ]: = 0\r\n";
     const std::vector<LevelCase> cases = {
-        {"function", [](TmuLogging& l) { l.addFnc("Foo"); }, kSep + "muTest -->>  FUNCTION : Foo\r\n", "", ""},
-        {"procedure", [](TmuLogging& l) { l.addPro("Foo"); }, kSep + "muTest -->> PROCEDURE : Foo\r\n", "", ""},
-        {"class Foo", [](TmuLogging& l) { l.addCls("Foo"); }, kSep + "muTest -->>     CLASS : Foo\r\n", "", ""},
+        {"function", [](TmuLogging& l) { l.addFnc("Foo"); }, kSep + "muTest -->>  FUNCTION : Foo\r\n", "",
+         ""},
+        {"procedure", [](TmuLogging& l) { l.addPro("Foo"); }, kSep + "muTest -->> PROCEDURE : Foo\r\n", "",
+         ""},
+        {"class Foo", [](TmuLogging& l) { l.addCls("Foo"); }, kSep + "muTest -->>     CLASS : Foo\r\n", "",
+         ""},
         {"class create", [](TmuLogging& l) { l.addCls("create"); },
          kSep + "muTest -->>     CLASS : create\r\n", "", kSep + "muTest -->>     CLASS : create\r\n"},
         {"class DESTROY exit", [](TmuLogging& l) { l.exitClsByName("DESTROY"); },
@@ -222,9 +227,9 @@ TEST_F(LoggingTest, LevelWordDecidesWhichLinesReachTheFile) {
         bool active;
         int column;  // 0 all, 1 err, 2 std, 3 nothing
     } levels[] = {
-        {"LOG_ALL", true, 0}, {"log_all", true, 0}, {"MUTEST", true, 0}, {"muTest", true, 0},
-        {"LOG_ERR", true, 1}, {"LOG_PRG", true, 1}, {"LOG_STD", true, 2}, {"LOG_XYZ", true, 3},
-        {"LOG_ALL", false, 3},
+        {"LOG_ALL", true, 0}, {"log_all", true, 0}, {"MUTEST", true, 0},
+        {"muTest", true, 0},  {"LOG_ERR", true, 1}, {"LOG_PRG", true, 1},
+        {"LOG_STD", true, 2}, {"LOG_XYZ", true, 3}, {"LOG_ALL", false, 3},
     };
     for (const auto& level : levels) {
         for (const auto& c : cases) {
@@ -233,8 +238,10 @@ TEST_F(LoggingTest, LevelWordDecidesWhichLinesReachTheFile) {
             log->SetActiveLog(level.active);
             dir.Clear();  // switching on may have written an error line
             c.run(*log);
-            const std::string expected =
-                level.column == 0 ? c.all : level.column == 1 ? c.err : level.column == 2 ? c.std : "";
+            const std::string expected = level.column == 0   ? c.all
+                                         : level.column == 1 ? c.err
+                                         : level.column == 2 ? c.std
+                                                             : "";
             EXPECT_EQ(dir.Read(), expected) << level.id << (level.active ? "" : " (off)") << ": " << c.what;
             delete log;
         }
@@ -337,8 +344,9 @@ TEST_F(LoggingTest, CallListShapesOfConstructorAndDestructor) {
     const int h = log->addCall({"addCls", "Create", "None", "Klasse muTest erstellen"});
     log->exitCls(h);
     log->addCall({"addCLS", "Destroy", "Klasse ", "muTest vernichten"});
-    EXPECT_EQ(dir.Read(), kSep + "muTest -->>     CLASS : Create\r\n muTest - Klasse muTest erstellen\r\n"
-                                 "muTest <<--     CLASS : Create\r\n" +
+    EXPECT_EQ(dir.Read(), kSep +
+                              "muTest -->>     CLASS : Create\r\n muTest - Klasse muTest erstellen\r\n"
+                              "muTest <<--     CLASS : Create\r\n" +
                               kSep + "muTest -->>     CLASS : Destroy\r\n " + std::string(6, ' ') +
                               " [Variable (Klasse ) ]: = muTest vernichten\r\n");
 }
