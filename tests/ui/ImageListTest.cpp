@@ -1,11 +1,10 @@
-#include "ui/ImageList.h"
-
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QImage>
 
 #include "QtTestApp.h"
+#include "ui/ImageList.h"
 
 namespace {
 
