@@ -54,21 +54,36 @@ bool ValidTag(TmDataType tag) { return TagNumber(tag) >= kFirstTag && TagNumber(
 
 const char* TypeName(TmDataType tag) {
     switch (tag) {
-        case TmDataType::Byte: return "Byte";
-        case TmDataType::Word: return "Word";
-        case TmDataType::Longword: return "Longword";
-        case TmDataType::Single: return "Single";
-        case TmDataType::Double: return "Double";
-        case TmDataType::Integer: return "Integer";
-        case TmDataType::Int64: return "Int64";
-        case TmDataType::DateTime: return "DateTime";
-        case TmDataType::Char: return "Char";
-        case TmDataType::String: return "Strings";
-        case TmDataType::WideString: return "WideString";
-        case TmDataType::Boolean: return "Boolean";
-        case TmDataType::Buffer: return "Buffer";
-        case TmDataType::MemoryStream: return "MemoryStream";
-        case TmDataType::TAN: return "TAN";
+        case TmDataType::Byte:
+            return "Byte";
+        case TmDataType::Word:
+            return "Word";
+        case TmDataType::Longword:
+            return "Longword";
+        case TmDataType::Single:
+            return "Single";
+        case TmDataType::Double:
+            return "Double";
+        case TmDataType::Integer:
+            return "Integer";
+        case TmDataType::Int64:
+            return "Int64";
+        case TmDataType::DateTime:
+            return "DateTime";
+        case TmDataType::Char:
+            return "Char";
+        case TmDataType::String:
+            return "Strings";
+        case TmDataType::WideString:
+            return "WideString";
+        case TmDataType::Boolean:
+            return "Boolean";
+        case TmDataType::Buffer:
+            return "Buffer";
+        case TmDataType::MemoryStream:
+            return "MemoryStream";
+        case TmDataType::TAN:
+            return "TAN";
     }
     return "";
 }
@@ -105,18 +120,42 @@ std::int32_t BufferSize(const TmBuffer& buffer) {
 // Copies the slot of the tag (and, for buffers and streams, the size).
 void CopySlot(TmDataType tag, const TmVarType& from, TmVarType& to) {
     switch (tag) {
-        case TmDataType::Byte: to.mByte = from.mByte; break;
-        case TmDataType::Word: to.mWord = from.mWord; break;
-        case TmDataType::Longword: to.mLongword = from.mLongword; break;
-        case TmDataType::Single: to.mSingle = from.mSingle; break;
-        case TmDataType::Double: to.mDouble = from.mDouble; break;
-        case TmDataType::Integer: to.mInteger = from.mInteger; break;
-        case TmDataType::Int64: to.mInt64 = from.mInt64; break;
-        case TmDataType::DateTime: to.mDatetime = from.mDatetime; break;
-        case TmDataType::Char: to.mChar = from.mChar; break;
-        case TmDataType::String: to.mString = from.mString; break;
-        case TmDataType::WideString: to.mWideString = from.mWideString; break;
-        case TmDataType::Boolean: to.mBoolean = from.mBoolean; break;
+        case TmDataType::Byte:
+            to.mByte = from.mByte;
+            break;
+        case TmDataType::Word:
+            to.mWord = from.mWord;
+            break;
+        case TmDataType::Longword:
+            to.mLongword = from.mLongword;
+            break;
+        case TmDataType::Single:
+            to.mSingle = from.mSingle;
+            break;
+        case TmDataType::Double:
+            to.mDouble = from.mDouble;
+            break;
+        case TmDataType::Integer:
+            to.mInteger = from.mInteger;
+            break;
+        case TmDataType::Int64:
+            to.mInt64 = from.mInt64;
+            break;
+        case TmDataType::DateTime:
+            to.mDatetime = from.mDatetime;
+            break;
+        case TmDataType::Char:
+            to.mChar = from.mChar;
+            break;
+        case TmDataType::String:
+            to.mString = from.mString;
+            break;
+        case TmDataType::WideString:
+            to.mWideString = from.mWideString;
+            break;
+        case TmDataType::Boolean:
+            to.mBoolean = from.mBoolean;
+            break;
         case TmDataType::Buffer:
             to.mBuffer = from.mBuffer;
             to.Size = from.Size;
@@ -125,7 +164,9 @@ void CopySlot(TmDataType tag, const TmVarType& from, TmVarType& to) {
             to.mStMem = from.mStMem;
             to.Size = from.Size;
             break;
-        case TmDataType::TAN: to.mTAN = from.mTAN; break;
+        case TmDataType::TAN:
+            to.mTAN = from.mTAN;
+            break;
     }
 }
 
@@ -141,18 +182,30 @@ bool OutOfRange(TmDataType tag, const TmVarType& v, const TmRangeType& range) {
     const TmVarType& lo = range.Min;
     const TmVarType& hi = range.Max;
     switch (tag) {
-        case TmDataType::Byte: return Outside(v.mByte, lo.mByte, hi.mByte);
-        case TmDataType::Word: return Outside(v.mWord, lo.mWord, hi.mWord);
-        case TmDataType::Longword: return Outside(v.mLongword, lo.mLongword, hi.mLongword);
-        case TmDataType::Single: return Outside(v.mSingle, lo.mSingle, hi.mSingle);
-        case TmDataType::Double: return Outside(v.mDouble, lo.mDouble, hi.mDouble);
-        case TmDataType::Integer: return Outside(v.mInteger, lo.mInteger, hi.mInteger);
-        case TmDataType::Int64: return Outside(v.mInt64, lo.mInt64, hi.mInt64);
-        case TmDataType::DateTime: return Outside(v.mDatetime, lo.mDatetime, hi.mDatetime);
-        case TmDataType::Char: return Outside(v.mChar, lo.mChar, hi.mChar);
-        case TmDataType::String: return Outside(v.mString, lo.mString, hi.mString);
-        case TmDataType::WideString: return Outside(v.mWideString, lo.mWideString, hi.mWideString);
-        default: return false;
+        case TmDataType::Byte:
+            return Outside(v.mByte, lo.mByte, hi.mByte);
+        case TmDataType::Word:
+            return Outside(v.mWord, lo.mWord, hi.mWord);
+        case TmDataType::Longword:
+            return Outside(v.mLongword, lo.mLongword, hi.mLongword);
+        case TmDataType::Single:
+            return Outside(v.mSingle, lo.mSingle, hi.mSingle);
+        case TmDataType::Double:
+            return Outside(v.mDouble, lo.mDouble, hi.mDouble);
+        case TmDataType::Integer:
+            return Outside(v.mInteger, lo.mInteger, hi.mInteger);
+        case TmDataType::Int64:
+            return Outside(v.mInt64, lo.mInt64, hi.mInt64);
+        case TmDataType::DateTime:
+            return Outside(v.mDatetime, lo.mDatetime, hi.mDatetime);
+        case TmDataType::Char:
+            return Outside(v.mChar, lo.mChar, hi.mChar);
+        case TmDataType::String:
+            return Outside(v.mString, lo.mString, hi.mString);
+        case TmDataType::WideString:
+            return Outside(v.mWideString, lo.mWideString, hi.mWideString);
+        default:
+            return false;
     }
 }
 
@@ -399,13 +452,15 @@ TmDataArray* TmuDataholder::findValue(const std::string& idValue) {
     if (!splitPath(idValue, index, section, valueName)) return nullptr;
     std::int32_t valuePos = 0, indexPos = 0;
     if (!SearchbIndex(idxName_, valueKey_, valuePos, indexPos)) return nullptr;
-    return &FmSecDataArray[static_cast<std::size_t>(indexPos - 1)].Data[static_cast<std::size_t>(valuePos - 1)];
+    return &FmSecDataArray[static_cast<std::size_t>(indexPos - 1)]
+                .Data[static_cast<std::size_t>(valuePos - 1)];
 }
 
 // ---------------------------------------------------------------------------
 // Generic typed access
 
-bool TmuDataholder::InitMultiValue(const std::string& idValue, TmDataType tag, const TmVarType& defaultValue) {
+bool TmuDataholder::InitMultiValue(const std::string& idValue, TmDataType tag,
+                                   const TmVarType& defaultValue) {
     TTrace trace(log_, Fnc, "InitMultiValue");
     log_->addVarString("i_sIdValue", idValue);
     log_->addVarInteger("i_iDataType", TagNumber(tag));
@@ -460,7 +515,9 @@ bool TmuDataholder::setMultiValue(const std::string& idValue, TmDataType tag, co
 
     switch (tag) {
         case TmDataType::Boolean:
-        case TmDataType::TAN: CopySlot(tag, value, entry->Value); break;
+        case TmDataType::TAN:
+            CopySlot(tag, value, entry->Value);
+            break;
         case TmDataType::Buffer:
             entry->Value.mBuffer = value.mBuffer;
             entry->Value.Size = BufferSize(value.mBuffer);
@@ -502,21 +559,51 @@ bool TmuDataholder::AddMultiValue(const std::string& idValue, TmDataType tag, co
     if (!SearchbSection(valueKey_)) {
         bool registered = false;
         switch (tag) {
-            case TmDataType::Byte: registered = InitValueByte(idValue, 0); break;
-            case TmDataType::Word: registered = InitValueWord(idValue, 0); break;
-            case TmDataType::Longword: registered = InitValueLongword(idValue, 0); break;
-            case TmDataType::Single: registered = InitValueSingle(idValue, 0.0f); break;
-            case TmDataType::Double: registered = InitValueDouble(idValue, 0.0); break;
-            case TmDataType::Integer: registered = InitValueInteger(idValue, 0); break;
-            case TmDataType::Int64: registered = InitValueInt64(idValue, 0); break;
-            case TmDataType::DateTime: registered = InitValueDatetime(idValue, 0.0); break;
-            case TmDataType::Char: registered = InitValueChar(idValue, u'A'); break;
-            case TmDataType::String: registered = InitValueString(idValue, ""); break;
-            case TmDataType::WideString: registered = InitValueWideString(idValue, ""); break;
-            case TmDataType::Boolean: registered = InitValueBoolean(idValue, false); break;
-            case TmDataType::Buffer: registered = InitValueBuffer(idValue, value.mBuffer); break;
-            case TmDataType::MemoryStream: registered = InitValueMem(idValue, nullptr); break;
-            case TmDataType::TAN: registered = InitValueTANwithState(idValue, "000000", 0); break;
+            case TmDataType::Byte:
+                registered = InitValueByte(idValue, 0);
+                break;
+            case TmDataType::Word:
+                registered = InitValueWord(idValue, 0);
+                break;
+            case TmDataType::Longword:
+                registered = InitValueLongword(idValue, 0);
+                break;
+            case TmDataType::Single:
+                registered = InitValueSingle(idValue, 0.0f);
+                break;
+            case TmDataType::Double:
+                registered = InitValueDouble(idValue, 0.0);
+                break;
+            case TmDataType::Integer:
+                registered = InitValueInteger(idValue, 0);
+                break;
+            case TmDataType::Int64:
+                registered = InitValueInt64(idValue, 0);
+                break;
+            case TmDataType::DateTime:
+                registered = InitValueDatetime(idValue, 0.0);
+                break;
+            case TmDataType::Char:
+                registered = InitValueChar(idValue, u'A');
+                break;
+            case TmDataType::String:
+                registered = InitValueString(idValue, "");
+                break;
+            case TmDataType::WideString:
+                registered = InitValueWideString(idValue, "");
+                break;
+            case TmDataType::Boolean:
+                registered = InitValueBoolean(idValue, false);
+                break;
+            case TmDataType::Buffer:
+                registered = InitValueBuffer(idValue, value.mBuffer);
+                break;
+            case TmDataType::MemoryStream:
+                registered = InitValueMem(idValue, nullptr);
+                break;
+            case TmDataType::TAN:
+                registered = InitValueTANwithState(idValue, "000000", 0);
+                break;
         }
         if (!registered) return trace.Result(false);
     }
@@ -547,24 +634,24 @@ bool TmuDataholder::clearValueRange(const std::string& idValue) {
 // ---------------------------------------------------------------------------
 // Typed wrappers
 
-#define TM_INIT_WRAPPER(NAME, TAG, TYPE, SLOT, ARGNAME, LOGCALL)                 \
-    bool TmuDataholder::NAME(const std::string& idValue, TYPE arg) {              \
-        TTrace trace(log_, Fnc, #NAME);                                           \
-        log_->addVarString("i_sIdValue", idValue);                                \
-        LOGCALL(ARGNAME, arg);                                                    \
-        TmVarType record;                                                         \
-        record.SLOT = arg;                                                        \
-        return trace.Result(InitMultiValue(idValue, TmDataType::TAG, record));    \
+#define TM_INIT_WRAPPER(NAME, TAG, TYPE, SLOT, ARGNAME, LOGCALL)               \
+    bool TmuDataholder::NAME(const std::string& idValue, TYPE arg) {           \
+        TTrace trace(log_, Fnc, #NAME);                                        \
+        log_->addVarString("i_sIdValue", idValue);                             \
+        LOGCALL(ARGNAME, arg);                                                 \
+        TmVarType record;                                                      \
+        record.SLOT = arg;                                                     \
+        return trace.Result(InitMultiValue(idValue, TmDataType::TAG, record)); \
     }
 
-#define TM_SET_WRAPPER(NAME, TAG, TYPE, SLOT, ARGNAME, LOGCALL)                  \
-    bool TmuDataholder::NAME(const std::string& idValue, TYPE arg) {              \
-        TTrace trace(log_, Fnc, #NAME);                                           \
-        log_->addVarString("i_sIdValue", idValue);                                \
-        LOGCALL(ARGNAME, arg);                                                    \
-        TmVarType record;                                                         \
-        record.SLOT = arg;                                                        \
-        return trace.Result(setMultiValue(idValue, TmDataType::TAG, record));     \
+#define TM_SET_WRAPPER(NAME, TAG, TYPE, SLOT, ARGNAME, LOGCALL)               \
+    bool TmuDataholder::NAME(const std::string& idValue, TYPE arg) {          \
+        TTrace trace(log_, Fnc, #NAME);                                       \
+        log_->addVarString("i_sIdValue", idValue);                            \
+        LOGCALL(ARGNAME, arg);                                                \
+        TmVarType record;                                                     \
+        record.SLOT = arg;                                                    \
+        return trace.Result(setMultiValue(idValue, TmDataType::TAG, record)); \
     }
 
 #define LOG_BYTE(n, v) log_->addVarByte(n, v)
@@ -731,7 +818,8 @@ bool TmuDataholder::InitArrayValueBoolean(const std::string& index, const std::s
 
 bool TmuDataholder::InitArrayValueString(const std::string& index, const std::string& section,
                                          const std::string& idValue, std::int32_t rangeStart,
-                                         std::int32_t rangeStop, const std::string& sDefault, bool leadingZero) {
+                                         std::int32_t rangeStop, const std::string& sDefault,
+                                         bool leadingZero) {
     TTrace trace(log_, Fnc, "InitArrayValueString with default value");
     log_->addVarString("i_sIndex", index);
     log_->addVarString("i_sSection", section);
@@ -746,7 +834,8 @@ bool TmuDataholder::InitArrayValueString(const std::string& index, const std::st
     return trace.Result(true);
 }
 
-void TmuDataholder::InitValueList(const std::string& index, const std::string& section, const TmValueList& items) {
+void TmuDataholder::InitValueList(const std::string& index, const std::string& section,
+                                  const TmValueList& items) {
     TTrace trace(log_, Pro, "InitValueList");
     log_->addVarString("i_sIndex", index);
     log_->addVarString("i_sSection", section);
@@ -757,10 +846,17 @@ void TmuDataholder::InitValueList(const std::string& index, const std::string& s
         if (name.kind != TmValueItem::Kind::Text) continue;
         const std::string path = prefix + name.text;
         switch (value.kind) {
-            case TmValueItem::Kind::Integer: InitValueInteger(path, value.integer); break;
-            case TmValueItem::Kind::Boolean: InitValueBoolean(path, value.boolean); break;
-            case TmValueItem::Kind::Text: InitValueString(path, value.text); break;
-            case TmValueItem::Kind::Other: break;
+            case TmValueItem::Kind::Integer:
+                InitValueInteger(path, value.integer);
+                break;
+            case TmValueItem::Kind::Boolean:
+                InitValueBoolean(path, value.boolean);
+                break;
+            case TmValueItem::Kind::Text:
+                InitValueString(path, value.text);
+                break;
+            case TmValueItem::Kind::Other:
+                break;
         }
     }
 }
@@ -770,7 +866,8 @@ void TmuDataholder::InitValueList(const std::string& index, const std::string& s
     InitValueList(index, section, TmValueList(items));
 }
 
-void TmuDataholder::setValueList(const std::string& index, const std::string& section, const TmValueList& items) {
+void TmuDataholder::setValueList(const std::string& index, const std::string& section,
+                                 const TmValueList& items) {
     TTrace trace(log_, Pro, "setValueList");
     log_->addVarString("i_sIndex", index);
     log_->addVarString("i_sSection", section);
@@ -781,10 +878,17 @@ void TmuDataholder::setValueList(const std::string& index, const std::string& se
         if (name.kind != TmValueItem::Kind::Text) continue;
         const std::string path = prefix + name.text;
         switch (value.kind) {
-            case TmValueItem::Kind::Integer: setValueInteger(path, value.integer); break;
-            case TmValueItem::Kind::Boolean: setValueBoolean(path, value.boolean); break;
-            case TmValueItem::Kind::Text: setValueString(path, value.text); break;
-            case TmValueItem::Kind::Other: break;
+            case TmValueItem::Kind::Integer:
+                setValueInteger(path, value.integer);
+                break;
+            case TmValueItem::Kind::Boolean:
+                setValueBoolean(path, value.boolean);
+                break;
+            case TmValueItem::Kind::Text:
+                setValueString(path, value.text);
+                break;
+            case TmValueItem::Kind::Other:
+                break;
         }
     }
 }
@@ -826,7 +930,8 @@ bool TmuDataholder::validPosition(const char* operation, std::int32_t secPos, st
         return false;
     }
     if (secPos < 1 || secPos > get_SectionDataCount()) return false;
-    const auto count = static_cast<std::int32_t>(FmSecDataArray[static_cast<std::size_t>(secPos - 1)].Data.size());
+    const auto count =
+        static_cast<std::int32_t>(FmSecDataArray[static_cast<std::size_t>(secPos - 1)].Data.size());
     if (idValue < 1 || idValue > count) {
         if (reportRange)
             log_->addErr("getDatatypeAsID # iIdValue:" + std::to_string(idValue) +
@@ -883,8 +988,10 @@ bool TmuDataholder::getValueMultiAsID(std::int32_t secPos, std::int32_t idValue,
         case TmDataType::Integer:
         case TmDataType::String:
         case TmDataType::Boolean:
-        case TmDataType::Buffer: return trace.Result(true);
-        default: return trace.Result(false);
+        case TmDataType::Buffer:
+            return trace.Result(true);
+        default:
+            return trace.Result(false);
     }
 }
 
@@ -904,19 +1011,46 @@ bool TmuDataholder::getDefaultValueAsID(std::int32_t secPos, std::int32_t idValu
 
 void TmuDataholder::logSlot(TmDataType tag, const TmVarType& value) {
     switch (tag) {
-        case TmDataType::Byte: log_->addVarByte("mByte", value.mByte); break;
-        case TmDataType::Word: log_->addVarWord("mWord", value.mWord); break;
-        case TmDataType::Longword: log_->addVarCardinal("mLongword", value.mLongword); break;
-        case TmDataType::Single: log_->addVarExtended("mSingle", value.mSingle); break;
-        case TmDataType::Double: log_->addVarExtended("mDouble", value.mDouble); break;
-        case TmDataType::Integer: log_->addVarInteger("mInteger", value.mInteger); break;
-        case TmDataType::Int64: log_->addVarInt64("mInt64", value.mInt64); break;
-        case TmDataType::DateTime: log_->addVarExtended("mDatetime", value.mDatetime); break;
-        case TmDataType::Char: log_->addVarString("mChar", Utf8OfCodeUnit(value.mChar)); break;
-        case TmDataType::String: log_->addVarString("mString", value.mString); break;
-        case TmDataType::WideString: log_->addVarString("mWideString", value.mWideString); break;
-        case TmDataType::Boolean: log_->addVarBoolean("mBoolean", value.mBoolean); break;
-        case TmDataType::Buffer: log_->addVarInteger("mBuffer", value.Size); break;
-        default: break;
+        case TmDataType::Byte:
+            log_->addVarByte("mByte", value.mByte);
+            break;
+        case TmDataType::Word:
+            log_->addVarWord("mWord", value.mWord);
+            break;
+        case TmDataType::Longword:
+            log_->addVarCardinal("mLongword", value.mLongword);
+            break;
+        case TmDataType::Single:
+            log_->addVarExtended("mSingle", value.mSingle);
+            break;
+        case TmDataType::Double:
+            log_->addVarExtended("mDouble", value.mDouble);
+            break;
+        case TmDataType::Integer:
+            log_->addVarInteger("mInteger", value.mInteger);
+            break;
+        case TmDataType::Int64:
+            log_->addVarInt64("mInt64", value.mInt64);
+            break;
+        case TmDataType::DateTime:
+            log_->addVarExtended("mDatetime", value.mDatetime);
+            break;
+        case TmDataType::Char:
+            log_->addVarString("mChar", Utf8OfCodeUnit(value.mChar));
+            break;
+        case TmDataType::String:
+            log_->addVarString("mString", value.mString);
+            break;
+        case TmDataType::WideString:
+            log_->addVarString("mWideString", value.mWideString);
+            break;
+        case TmDataType::Boolean:
+            log_->addVarBoolean("mBoolean", value.mBoolean);
+            break;
+        case TmDataType::Buffer:
+            log_->addVarInteger("mBuffer", value.Size);
+            break;
+        default:
+            break;
     }
 }

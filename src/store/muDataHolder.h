@@ -270,11 +270,12 @@ public:
     // Registers index|section|base + number for start..stop (a "0" before
     // numbers below 10 when leadingZero). False, registering nothing, when
     // start is not below stop.
-    bool InitArrayValueBoolean(const std::string& index, const std::string& section, const std::string& idValue,
-                               std::int32_t rangeStart, std::int32_t rangeStop, bool leadingZero);
-    bool InitArrayValueString(const std::string& index, const std::string& section, const std::string& idValue,
-                              std::int32_t rangeStart, std::int32_t rangeStop, const std::string& sDefault,
-                              bool leadingZero);
+    bool InitArrayValueBoolean(const std::string& index, const std::string& section,
+                               const std::string& idValue, std::int32_t rangeStart, std::int32_t rangeStop,
+                               bool leadingZero);
+    bool InitArrayValueString(const std::string& index, const std::string& section,
+                              const std::string& idValue, std::int32_t rangeStart, std::int32_t rangeStop,
+                              const std::string& sDefault, bool leadingZero);
     // Pairs of name (text) and default (integer, Boolean or text) under
     // index|section; a trailing name without default registers nothing.
     void InitValueList(const std::string& index, const std::string& section, const TmValueList& items);
@@ -299,7 +300,8 @@ public:
     const std::vector<TmSectionDataArray>& Indexes() const { return FmSecDataArray; }
 
 private:
-    bool splitPath(const std::string& idValue, std::string& index, std::string& section, std::string& valueName);
+    bool splitPath(const std::string& idValue, std::string& index, std::string& section,
+                   std::string& valueName);
     TmDataArray* findValue(const std::string& idValue);
     TmSectionDataArray* currentIndex();
     TmDataArray* entryAt(std::int32_t secPos, std::int32_t idValue);

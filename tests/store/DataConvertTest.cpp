@@ -7,8 +7,9 @@ TEST(DataConvert, IntToStrWithZeroPadsToWidthWithZerosBeforeTheSign) {
         int value, width;
         const char* text;
     };
-    const Case cases[] = {{1, 2, "01"},  {24, 2, "24"},    {123, 2, "123"}, {5, 0, "5"},
-                          {-5, 4, "00-5"}, {0, 3, "000"}, {7, -1, "7"},    {-2147483647 - 1, 12, "0-2147483648"}};
+    const Case cases[] = {
+        {1, 2, "01"},    {24, 2, "24"}, {123, 2, "123"}, {5, 0, "5"},
+        {-5, 4, "00-5"}, {0, 3, "000"}, {7, -1, "7"},    {-2147483647 - 1, 12, "0-2147483648"}};
     TmuDataConvert convert;
     for (const auto& c : cases) {
         std::string out = "old";
@@ -22,7 +23,7 @@ TEST(DataConvert, StringToByteReadsTwoHexDigitsAndTreatsOthersAsZero) {
         const char* text;
         int value;
     };
-    const Case cases[] = {{"1A", 26}, {"1a", 26}, {"FF", 255}, {"ff", 255}, {"0F", 15}, {"F", 240},
+    const Case cases[] = {{"1A", 26}, {"1a", 26},  {"FF", 255}, {"ff", 255}, {"0F", 15}, {"F", 240},
                           {"G1", 1},  {"1A7", 26}, {"", 0},     {"99", 153}, {" 9", 9},  {"-1", 1}};
     TmuDataConvert convert;
     for (const auto& c : cases) EXPECT_EQ(convert.StringToByte(c.text), c.value) << '"' << c.text << '"';

@@ -104,9 +104,11 @@ TEST(DataHolderArray, ListWithoutIndexAndSectionLandsInDefaultPrg) {
 
 TEST(DataHolderArray, SetValueListStoresRegisteredValuesOnly) {
     TmuDataholder holder;
-    holder.InitValueList("INI", "TAVRIN", {"PositionX", 150, "PositionY", 150, "FormPos", "TopLeft", "SILENT", false});
-    holder.setValueList("INI", "TAVRIN",
-                        {"PositionX", 10, "PositionY", -20, "FormPos", "Middle", "SILENT", true, "Unknown", 5});
+    holder.InitValueList("INI", "TAVRIN",
+                         {"PositionX", 150, "PositionY", 150, "FormPos", "TopLeft", "SILENT", false});
+    holder.setValueList(
+        "INI", "TAVRIN",
+        {"PositionX", 10, "PositionY", -20, "FormPos", "Middle", "SILENT", true, "Unknown", 5});
     EXPECT_EQ(holder.getValueInteger("INI|TAVRIN|PositionX"), 10);
     EXPECT_EQ(holder.getValueInteger("INI|TAVRIN|PositionY"), -20);
     EXPECT_EQ(holder.getValueString("INI|TAVRIN|FormPos"), "Middle");

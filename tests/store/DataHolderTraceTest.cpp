@@ -63,7 +63,8 @@ TEST_F(DataHolderTrace, CreationAndDestructionAreTraced) {
     const std::string created = Read();
     EXPECT_NE(created.rfind("muDataholder - CreateLogging\r\n", 0), std::string::npos) << created;
     EXPECT_NE(created.find("muDataholder -->>     CLASS : Create\r\n"), std::string::npos) << created;
-    EXPECT_NE(created.find(" muDataholder - Klasse muDataholder erstellen\r\n"), std::string::npos) << created;
+    EXPECT_NE(created.find(" muDataholder - Klasse muDataholder erstellen\r\n"), std::string::npos)
+        << created;
 
     // At the standard level the store's work leaves no trace.
     Clear();

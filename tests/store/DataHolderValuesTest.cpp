@@ -217,9 +217,9 @@ TEST(DataHolderValues, AddMultiValueRegistersWithNeutralDefaults) {
         const char* name;
         TmDataType tag;
     };
-    const Case cases[] = {{"Char", TmDataType::Char},       {"Tan", TmDataType::TAN},
-                          {"Int", TmDataType::Integer},     {"Bool", TmDataType::Boolean},
-                          {"Double", TmDataType::Double},   {"Int64", TmDataType::Int64},
+    const Case cases[] = {{"Char", TmDataType::Char},          {"Tan", TmDataType::TAN},
+                          {"Int", TmDataType::Integer},        {"Bool", TmDataType::Boolean},
+                          {"Double", TmDataType::Double},      {"Int64", TmDataType::Int64},
                           {"Stream", TmDataType::MemoryStream}};
     TmVarType value;
     value.mChar = u'x';
