@@ -1,7 +1,77 @@
-// Program entry: replaced by the start-up sequence as it lands.
+// Program entry: one instance per user, the six windows, the message loop
+// when the start found a box, and the orderly end.
 #include <QApplication>
+#include <QWidget>
+
+#include "app/SessionEnd.h"
+#include "app/SingleInstance.h"
+#include "app/Tavrin.h"
+#include "toolkit/Platform.h"
+#include "toolkit/qt/QtApplication.h"
+#include "toolkit/qt/QtPlatform.h"
+#include "ui/AC_Prg_COM.h"
+#include "ui/AC_Prg_Edit.h"
+#include "ui/AC_Prg_Einstellung.h"
+#include "ui/AC_Prg_Info.h"
+#include "ui/AC_Prg_Silent.h"
+
+namespace {
+
+// Reads "AC_COM_failed" (index DEFAULT, section PRG) with UseIndex and
+// UseSection emptied first.
+bool ComFailed(TAC_Program* program) {
+    (void)program;
+    // TODO(hub): program->mVedadAzaro1->Dataholder->clearUseIndexSection();
+    //            return ...->getValueBoolean("AC_COM_failed");
+    return false;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+    // 1. A running instance is asked to come forward; this process then ends
+    //    before it creates anything or touches a file.
+    TSingleInstance instance;
+    if (instance.Claim() == TSingleInstance::Outcome::OtherRunning) return 0;
+
+    // 2. The application; the main window is shown on the task bar.
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tavrin"));
+    // Hiding the last visible window (into the tray) does not end the
+    // program; the main window's real close does.
+    app.setQuitOnLastWindowClosed(false);
+    QtPlatform platform;
+    SetPlatform(&platform);
+    QtApplication application;
+    application.SetTitle("Tavrin");
+    TSessionEnd sessionEnd;
+
+    // Later starts are served from here on; a request that arrives during
+    // the start-up is answered once the window exists.
+    instance.Listen([] { BringWindowForward(AC_Program); });
+
+    // 3. The six windows, in this order; the main window's creation runs
+    //    the synchronous start-up.
+    auto* program = new TAC_Program(&application);
+    QObject::connect(program, &TAC_Program::Closed, [] { QCoreApplication::exit(0); });
+    auto* einstellung = new TAC_Einstellung();
+    auto* edit = new TAC_Edit();
+    auto* about = new TAC_AboutBox();
+    auto* com = new TAC_COM();
+    auto* silent = new TAC_Silent();
+
+    // 4. and 5. The message loop runs only when a box answered and the
+    //    session did not end during the start.
+    if (!ComFailed(program) && !sessionEnd.Requested()) app.exec();
+
+    // 6. The windows are destroyed, the last created first; the main
+    //    window's destruction saves the settings.
+    delete silent;
+    delete com;
+    delete about;
+    delete edit;
+    delete einstellung;
+    delete program;
+    SetPlatform(nullptr);
     return 0;
 }

@@ -1,0 +1,66 @@
+#pragma once
+// One running Tavrin per user. The running instance holds an exclusive lock
+// for its whole life and listens on a local socket, both named after the
+// title "Tavrin" and the user. A second start finds the lock taken, asks the
+// running instance over the socket to bring its main window forward, and
+// ends; it touches none of the program's files.
+//
+// The lock and the socket live in $XDG_RUNTIME_DIR (the user's private
+// runtime folder), else in the system's temporary folder with the user id
+// in their names. The kernel frees the lock when a process dies, so a
+// crashed instance never blocks the next start; its stale socket is removed
+// by the next instance that takes the lock.
+#include <QObject>
+#include <QString>
+#include <functional>
+
+class QLocalServer;
+class QLocalSocket;
+class QWidget;
+
+// What a later start asks of the running instance: a minimised window is
+// restored, a visible one is raised and activated, a hidden one (in the
+// tray) stays hidden.
+void BringWindowForward(QWidget* window);
+
+class TSingleInstance : public QObject {
+public:
+    // `key` names the lock and the socket ("Tavrin"); `folder` overrides
+    // the runtime folder (tests).
+    explicit TSingleInstance(const QString& key = QStringLiteral("Tavrin"),
+                             const QString& folder = QString());
+    ~TSingleInstance() override;
+
+    enum class Outcome {
+        First,         // no instance ran: this one holds the lock now
+        OtherRunning,  // another instance runs and has been asked to come forward
+        Failed         // the lock could not be tried (folder missing, ...)
+    };
+
+    // Takes the lock or, when another instance holds it, sends it the
+    // request to come forward (waiting at most `waitMs` for its answer).
+    // Needs no application object.
+    Outcome Claim(int waitMs = 500);
+
+    // After Claim gave First: listens for later starts. Every request runs
+    // `onRequest` on the user-interface thread. False when the socket
+    // cannot be set up (the instance still runs and keeps its lock).
+    bool Listen(std::function<void()> onRequest);
+
+    bool Holding() const { return lockFd_ >= 0; }
+    QString LockPath() const;
+    QString ServerPath() const;
+
+    static QString DefaultFolder();
+
+private:
+    void OnNewConnection();
+    void Serve(QLocalSocket* socket);
+    static bool AskRunning(const QString& serverPath, int waitMs);
+
+    QString key_;
+    QString folder_;
+    int lockFd_ = -1;
+    QLocalServer* server_ = nullptr;
+    std::function<void()> onRequest_;
+};

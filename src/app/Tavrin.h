@@ -1,0 +1,126 @@
+#pragma once
+// The main window `TAC_Program` and the program state that lives as long as
+// the process. Its creation carries the whole synchronous start-up
+// (`FormCreate`); its destruction saves the settings (`FormDestroy`).
+//
+// The window's parts (widgets, actions, menus, tray, socket pages, the box
+// exchange) are separate units that work on this window; this unit holds the
+// state they share and the order in which the start-up runs them.
+#include <QMainWindow>
+#include <memory>
+#include <string>
+
+#include "toolkit/Application.h"
+#include "toolkit/Component.h"
+#include "toolkit/Timer.h"
+#include "toolkit/qt/QtForm.h"
+
+class TmuProgramLogging;
+
+class TAC_Program : public QMainWindow, public TComponent {
+    Q_OBJECT
+public:
+    // Creates the window, its parts and its components and runs FormCreate.
+    explicit TAC_Program(Application* application, QWidget* parent = nullptr);
+    // Runs FormDestroy (once), then frees the window's components.
+    ~TAC_Program() override;
+
+    // ---- Program state ----------------------------------------------------
+    // While true, closing the main window only hides it.
+    bool NoExit = true;
+    // The start-up initialisation of the box is still pending.
+    bool InitStart = true;
+    // While true, the serial exchange is shown in the settings dialog's memo.
+    bool COMPortLogging = true;
+    // Sockets of the identified box (4 to 24), 0 before identification.
+    int ACDosenCount = 0;
+    // Serial ports that could be opened during the port search.
+    int COMPortCount = 0;
+    // The working directory when FormCreate ran; the value of "$APPDIR".
+    std::string AppDir;
+    // The operating system's version text.
+    std::string WinVersion;
+    // The program-wide logger; created by FormCreate, released by FormDestroy.
+    TmuProgramLogging* ProgramLogging = nullptr;
+
+    // ---- Components ---------------------------------------------------------
+    // TODO(hub): TmVedadAzaro* mVedadAzaro1 — the toolkit hub, created in the
+    // constructor before FormCreate, once src/toolkit/mVedadAzaro.h exists.
+    Timer* mIniCheckTimer() const { return iniCheckTimer_.get(); }
+
+    Application* GetApplication() const { return application_; }
+    // The window's controls as the binding services see them.
+    QtForm& Form() { return form_; }
+
+    // ---- Handlers -----------------------------------------------------------
+    // The start-up sequence; runs once, from the constructor.
+    void FormCreate();
+    void FormActivate();
+    void FormShow();
+    void FormHide();
+    void FormClose();
+    // Saving and release at the end; runs once, from the destructor.
+    void FormDestroy();
+    void Set_InitStart(bool value);
+    // Every 1000 ms while the program runs.
+    void mIniCheckTimerTimer();
+
+    // The window system's commands to the window (title bar, system menu).
+    enum class SysCommand { Close, Minimize, Maximize, Other };
+    // Returns false when the command is turned into no command.
+    bool WMSysCommand(SysCommand command);
+
+signals:
+    // The window has been closed for real: the message loop ends.
+    void Closed();
+
+protected:
+    bool event(QEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    // The parts of the window that exist before FormCreate runs.
+    void CreateParts();
+
+    // FormCreate, step by step.
+    void SetProgramTitle();          // 1
+    void InitLockMenuItem();         // 2
+    void SetStartFlags();            // 3
+    void ConnectHub();               // 4
+    void RegisterSettingsSchema();   // 5
+    void TakeAppDir();               // 6
+    void BindMainIniFile();          // 7
+    void SetFormExtraWidth();        // 8
+    void ReadMainIni();              // 9
+    void PlaceWindow();              // 10
+    void ResolveFileNames();         // 11
+    void ReadBoxFiles();             // 12
+    void CheckAutoStart();           // 13
+    void CreateProgramLogging();     // 14
+    void PrepareATCmd();             // 15
+    void TraceFormCreateEntry();     // 16
+    void InitHelp();                 // 17
+    void LoadGlyphs();               // 18
+    void ShowSocketNames();          // 19
+    void ConfigureSerialPort();      // 20
+    void ServeMessagesOnce();        // 21
+    void SearchBox();                // 22
+    void ReportSearchResult();       // 23
+    void ArmAutoClose();             // 24
+    void TraceFormCreateExit();      // 25
+
+    Application* application_;
+    QtForm form_;
+    std::unique_ptr<Timer> iniCheckTimer_;
+    // Position of the port whose box answered the search (0: none).
+    int neltaPosition_ = 0;
+    int formCreateTrace_ = 0;
+    bool created_ = false;
+    bool destroyed_ = false;
+};
+
+// The one main window, from the start of its construction to its destruction.
+extern TAC_Program* AC_Program;
