@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# One running Tavrin per user: a second start ends within a second with
+# status 0 and leaves the first running; the first ends the orderly way on
+# SIGTERM (the session's end) and frees the place for the next start.
+#
+# The COM folder is empty, so the first instance finds no box: depending on
+# how far the start-up goes it then runs its loop or waits in the message
+# "Keine COM Schnittstelle vorhanden"; either way it stays up and answers
+# later starts. Usage: test_single_instance.sh <path of tavrin>
+set -u
+tavrin="$1"
+work="$(mktemp -d)"
+pids=()
+cleanup() {
+    for p in "${pids[@]}"; do kill -KILL "$p" 2>/dev/null; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*"
+    for f in "$work"/*.log; do [ -f "$f" ] && { echo "--- $f"; cat "$f"; }; done
+    exit 1
+}
+
+mkdir -p "$work/run" "$work/com" "$work/app" "$work/home"
+chmod 700 "$work/run"
+export XDG_RUNTIME_DIR="$work/run" TAVRIN_COM_DIR="$work/com" HOME="$work/home"
+unset QT_QPA_PLATFORM
+cd "$work/app" || exit 1
+socket="$work/run/Tavrin-$(id -u).socket"
+
+now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+
+# Starts the first instance and waits until it serves later starts.
+start_first() {
+    "$tavrin" >"$work/first$1.log" 2>&1 &
+    first=$!
+    pids+=("$first")
+    for _ in $(seq 300); do
+        [ -S "$socket" ] && return 0
+        kill -0 "$first" 2>/dev/null || fail "first instance ($1) ended at start"
+        sleep 0.1
+    done
+    fail "first instance ($1) does not listen"
+}
+
+# Ends the first instance like the session's end does.
+stop_first() {
+    kill -TERM "$first"
+    for _ in $(seq 200); do
+        if ! kill -0 "$first" 2>/dev/null; then
+            wait "$first"
+            rc=$?
+            [ "$rc" -eq 0 ] || fail "first instance ended with $rc on SIGTERM"
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "first instance does not end on SIGTERM"
+}
+
+start_first 1
+for attempt in 1 2; do
+    t0=$(now_ms)
+    timeout 10 "$tavrin" >"$work/second$attempt.log" 2>&1
+    rc=$?
+    took=$(( $(now_ms) - t0 ))
+    [ "$rc" -eq 0 ] || fail "second start $attempt ended with $rc"
+    [ "$took" -le 1000 ] || fail "second start $attempt took $took ms"
+    kill -0 "$first" 2>/dev/null || fail "first instance ended after second start $attempt"
+    echo "second start $attempt ended after $took ms"
+done
+stop_first
+[ -S "$socket" ] && fail "socket left behind"
+
+# The place is free again: the next start is a first instance.
+start_first 2
+stop_first
+echo "PASS"
