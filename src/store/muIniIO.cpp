@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 #include "store/muDataConvert.h"
@@ -240,13 +241,15 @@ bool TmuIniIO::open_inifile(const std::string& fileName) {
         log_->addErr("FmIniIoIndex ist Null!");
         return false;
     }
-    if (!fs_boundary::FileExists(fileName)) {
+    // One look-up of the real path serves the existence test, the size and the read.
+    const std::string native = fs_boundary::NativePath(fileName);
+    std::error_code ec;
+    if (fileName.empty() || !std::filesystem::is_regular_file(native, ec)) {
         log_->addErr("Öffnen der INI-Datei: (" + fileName + ") nicht möglich, da diese fehlt!");
         log_->addVarBoolean("r_bResult", false);
         return false;
     }
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(fs_boundary::NativePath(fileName), ec);
+    const auto size = std::filesystem::file_size(native, ec);
     if (!ec && size > TmIniDocument::kMaxFileSize) {
         log_->addErr("Die INI-Datei (" + fileName + ") ist mit " + std::to_string(size) +
                      " Bytes zu groß und wird nicht gelesen.");
@@ -254,7 +257,13 @@ bool TmuIniIO::open_inifile(const std::string& fileName) {
         return false;
     }
     std::string bytes;
-    if (ec || !fs_boundary::ReadFile(fileName, bytes)) {
+    std::ifstream in(native, std::ios::binary);
+    if (!ec && in.is_open()) {
+        bytes.resize(static_cast<std::size_t>(size));
+        in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        bytes.resize(static_cast<std::size_t>(in.gcount()));  // a file that shrank meanwhile
+    }
+    if (ec || !in.is_open() || in.bad()) {
         log_->addErr("Die INI-Datei (" + fileName + ") kann nicht gelesen werden.");
         log_->addVarBoolean("r_bResult", false);
         return false;

@@ -315,3 +315,20 @@ TEST_F(IniIOTest, ABinaryFileOpensAndItsReadableKeysLoad) {
     io_.reset();
     EXPECT_EQ(ReadAll(dir_ / "tavrin.ini"), bytes);  // nothing written, nothing changed
 }
+
+TEST_F(IniIOTest, AnOversizedFileIsNotLoaded) {
+    std::ofstream(dir_ / "tavrin.ini", std::ios::binary) << "[TAVRIN]\r\nFormPos=Middle\r\n";
+    fs::resize_file(dir_ / "tavrin.ini", TmIniDocument::kMaxFileSize + 1);  // sparse, costs no disk
+    io_->set_IniIoCount(1);
+    io_->set_IniIoIndex(1);
+    io_->set_path(dir_.string());
+    io_->set_Filename("tavrin.ini");
+    io_->set_Active(true);
+    EXPECT_FALSE(io_->get_Active());
+    const std::string log = LogText();
+    const std::string name = dir_.string() + "\\tavrin.ini";
+    EXPECT_NE(log.find("ErrorMsg : Die INI-Datei (" + name + ") ist mit " +
+                       std::to_string(TmIniDocument::kMaxFileSize + 1) + " Bytes zu groß und wird nicht gelesen."),
+              std::string::npos);
+    EXPECT_NE(log.find("ErrorMsg : Fehler beim öffnen der INI-Datei (" + name + ")"), std::string::npos);
+}
