@@ -1,7 +1,6 @@
 // Settings store: registering the schema, loading tavrin.ini and a box file,
 // and reading a value by short path the way the socket actions do.
 #include <benchmark/benchmark.h>
-
 #include <unistd.h>
 
 #include <cstdio>
@@ -26,14 +25,15 @@ public:
         dir_ = fs::temp_directory_path() / ("tavrin_bench_store_" + std::to_string(::getpid()));
         fs::create_directories(dir_ / "System" / "AC_Config");
         fs::current_path(dir_);
-        Write(dir_ / "tavrin.ini",
-              "; Tavrin\n[TAVRIN]\nAUTOSTART=OFF\nSILENT=OFF\nPrgHide=OFF\nFormPos=TopLeft\nPositionX=150\n"
-              "PositionY=150\nAC_Controller=\n\n[Logging]\nLogFile=$APPDIR\\System\\Logging\\Logging.log\n"
-              "Logging=OFF\nDeleteFile=OFF\nLogArt=LOG_STD\n\n[Path]\nProgFile=$APPDIR\\tavrin.exe /silent\n\n"
-              "[AC_Config]\nAC_File=$APPDIR\\System\\AC_Config\\AC_Power_$IDX.ini\nAC_ID=1\nCOM_Count=1\n\n"
-              "[HLP]\nUSEINDEX=OFF\nHelpFile=$APPDIR\\System\\Hilfe\\tavrin_$LNG.chm\n"
-              "HelpIndex=$APPDIR\\System\\Hilfe\\tavrin.hlp\nLngType=DE\n\n[LNG]\nUSEINDEX=OFF\n"
-              "LngFile=$APPDIR\\SYSTEM\\LANGUAGE\\tavrin.$LNG.lng\nLngType=DE\n");
+        Write(
+            dir_ / "tavrin.ini",
+            "; Tavrin\n[TAVRIN]\nAUTOSTART=OFF\nSILENT=OFF\nPrgHide=OFF\nFormPos=TopLeft\nPositionX=150\n"
+            "PositionY=150\nAC_Controller=\n\n[Logging]\nLogFile=$APPDIR\\System\\Logging\\Logging.log\n"
+            "Logging=OFF\nDeleteFile=OFF\nLogArt=LOG_STD\n\n[Path]\nProgFile=$APPDIR\\tavrin.exe /silent\n\n"
+            "[AC_Config]\nAC_File=$APPDIR\\System\\AC_Config\\AC_Power_$IDX.ini\nAC_ID=1\nCOM_Count=1\n\n"
+            "[HLP]\nUSEINDEX=OFF\nHelpFile=$APPDIR\\System\\Hilfe\\tavrin_$LNG.chm\n"
+            "HelpIndex=$APPDIR\\System\\Hilfe\\tavrin.hlp\nLngType=DE\n\n[LNG]\nUSEINDEX=OFF\n"
+            "LngFile=$APPDIR\\SYSTEM\\LANGUAGE\\tavrin.$LNG.lng\nLngType=DE\n");
         std::string box =
             "[AC]\nAC_Controller=USB-NELTA-BOX8-ACM8\nAC_BEEPER=ON\nAC_SN=4711\nAC_DELAY=OFF\n"
             "AC_DELAYTIME=0\nAC_PWDACTIVE=OFF\nAC_PWD=\n";
@@ -42,7 +42,9 @@ public:
             for (int n = 1; n <= 24; ++n) {
                 const bool name = std::string(run) == "AC_Name";
                 std::snprintf(line, sizeof line, "%s%02d=%s\n", run, n,
-                              name ? "K\xFC" "chenger\xE4t" : (n % 3 == 0 ? "ON" : "OFF"));
+                              name ? "K\xFC"
+                                     "chenger\xE4t"
+                                   : (n % 3 == 0 ? "ON" : "OFF"));
                 box += line;
             }
         }

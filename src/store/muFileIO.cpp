@@ -129,7 +129,8 @@ std::string TmuFileIO::GetFileVersion(const std::string& fileName, std::string& 
     bool found = false;
     if (fs_boundary::ReadFile(fileName, bytes)) {
         const std::string_view all(bytes);
-        const std::boyer_moore_horspool_searcher searcher(kFileVersionMarker.begin(), kFileVersionMarker.end());
+        const std::boyer_moore_horspool_searcher searcher(kFileVersionMarker.begin(),
+                                                          kFileVersionMarker.end());
         auto it = all.begin();
         while (!found) {
             it = std::search(it, all.end(), searcher);
@@ -161,8 +162,8 @@ void TmuFileIO::SetFileDevice(const std::string& value) {
     fileDevice_ = drive;
     // Every drive letter names the one root of this file system, so there is
     // no working drive to change; anything but a letter names no drive.
-    const bool isDrive = drive.empty() ||
-                         (drive.size() == 2 && std::isalpha(static_cast<unsigned char>(drive[0])) != 0);
+    const bool isDrive =
+        drive.empty() || (drive.size() == 2 && std::isalpha(static_cast<unsigned char>(drive[0])) != 0);
     if (!isDrive) log_->addErr("Das Laufwerk (" + drive + ") ist nicht vorhanden.");
 }
 
@@ -214,7 +215,8 @@ void TmuFileIO::OpenComposedFile() {
     name += add_CharacterIfFailed(filename_, '.') + fileExt_;
     filename_ = name;
 
-    fullFilename_ = add_Backslash(add_CharacterIfFailed(fileDevice_, ':')) + add_Backslash(filePath_) + filename_;
+    fullFilename_ =
+        add_Backslash(add_CharacterIfFailed(fileDevice_, ':')) + add_Backslash(filePath_) + filename_;
     log_->addVarString("r_sFullFilename", fullFilename_);
 
     textFile_.open(RealPath(fullFilename_), std::ios::out | std::ios::trunc | std::ios::binary);

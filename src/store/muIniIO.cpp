@@ -75,8 +75,8 @@ bool ParseIniInteger(const std::string& text, std::int32_t& value) {
 }  // namespace
 
 TmuIniIO::TmuIniIO(TComponent* owner) : TComponent(owner) {
-    log_ = CreateLoggingDirect(this, "muIniIO", GetPlatform().CurrentDir(), "System\\Logging", "LOG_STD", false,
-                               true);
+    log_ = CreateLoggingDirect(this, "muIniIO", GetPlatform().CurrentDir(), "System\\Logging", "LOG_STD",
+                               false, true);
     const int h = log_->addCls("Create");
     log_->addText("Klasse " + log_->CompoName() + " erstellen");
     fileIO_ = new TmuFileIO(this);
@@ -111,15 +111,14 @@ TmuIniIoMode* TmuIniIO::Selected() {
     return &FmIniIoMode[static_cast<std::size_t>(FmIniIoIndex - 1)];
 }
 
-const TmuIniIoMode* TmuIniIO::Selected() const {
-    return const_cast<TmuIniIO*>(this)->Selected();
-}
+const TmuIniIoMode* TmuIniIO::Selected() const { return const_cast<TmuIniIO*>(this)->Selected(); }
 
 void TmuIniIO::set_IniIoCount(std::int32_t count) {
     TmTraceScope trace(log_, Kind::Procedure, "set_IniIoCount");
     log_->addVarInteger("i_iValue", count);
     if (count <= 0) return;
-    for (std::size_t i = static_cast<std::size_t>(count); i < FmIniIoMode.size(); ++i) WriteBack(FmIniIoMode[i]);
+    for (std::size_t i = static_cast<std::size_t>(count); i < FmIniIoMode.size(); ++i)
+        WriteBack(FmIniIoMode[i]);
     FmIniIoMode.resize(static_cast<std::size_t>(count));
     if (FmIniIoIndex > count) FmIniIoIndex = 0;
 }
@@ -129,8 +128,9 @@ void TmuIniIO::set_IniIoIndex(std::int32_t index) {
     log_->addVarInteger("i_iValue", index);
     if (index <= 0) return;
     if (index > get_IniIoCount()) {
-        log_->addErr("FmIniIoIndex (" + std::to_string(index) + ") ist größer als die Anzahl der INI-Dateien (" +
-                     std::to_string(get_IniIoCount()) + ").");
+        log_->addErr("FmIniIoIndex (" + std::to_string(index) +
+                     ") ist größer als die Anzahl der INI-Dateien (" + std::to_string(get_IniIoCount()) +
+                     ").");
         return;
     }
     FmIniIoIndex = index;
@@ -350,7 +350,8 @@ std::string TmuIniIO::KeyText(const std::string& section, const std::string& ide
     return text;
 }
 
-std::uint8_t TmuIniIO::ReadByte(const std::string& section, const std::string& ident, std::uint8_t defaultValue) {
+std::uint8_t TmuIniIO::ReadByte(const std::string& section, const std::string& ident,
+                                std::uint8_t defaultValue) {
     TmTraceScope trace(log_, Kind::Function, "ReadByte");
     log_->addVarString("i_sSection", section);
     log_->addVarString("i_sIdent", ident);

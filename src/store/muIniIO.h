@@ -96,7 +96,8 @@ public:
                              std::string& valueName);
     // Loads every registered value of the index from the selected slot; true
     // when at least one value had a path that names a file key.
-    bool readFile_with_DataHolder(const std::string& index, const std::string& section, TmuDataholder* holder);
+    bool readFile_with_DataHolder(const std::string& index, const std::string& section,
+                                  TmuDataholder* holder);
     // readFile_with_DataHolder with index "INI" and no section.
     bool readINI_with_DataHolder(TmuDataholder* holder);
 

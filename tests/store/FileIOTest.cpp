@@ -28,9 +28,8 @@ std::string ReadAll(const fs::path& p) {
 class FileIOTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("tavrin_fileio_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir_ = fs::temp_directory_path() / ("tavrin_fileio_" + std::to_string(::getpid()) + "_" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
         fs::create_directories(dir_ / "System" / "Logging");
         platform_.currentDir = dir_.string();
@@ -42,7 +41,9 @@ protected:
         fs::remove_all(dir_);
     }
     std::string LogText() { return ReadAll(dir_ / "System" / "Logging" / "mLogging.log"); }
-    bool Logged(const std::string& error) { return LogText().find("ErrorMsg : " + error) != std::string::npos; }
+    bool Logged(const std::string& error) {
+        return LogText().find("ErrorMsg : " + error) != std::string::npos;
+    }
 
     FakePlatform platform_;
     fs::path dir_;
@@ -61,7 +62,7 @@ TEST_F(FileIOTest, ReplacesTheFirstExactPlaceholderWithUpperCaseText) {
         {"$APPDIR\\System\\Logging\\Logging.log", "$APPDIR", "/home/anna/Tavrin",
          "/HOME/ANNA/TAVRIN\\System\\Logging\\Logging.log"},
         {"$appdir\\tavrin.exe", "$APPDIR", "/opt", "$appdir\\tavrin.exe"},  // exact case only
-        {"$APPDIR\\a;$APPDIR\\b", "$APPDIR", "/x", "/X\\a;$APPDIR\\b"},      // first only
+        {"$APPDIR\\a;$APPDIR\\b", "$APPDIR", "/x", "/X\\a;$APPDIR\\b"},     // first only
         {"$APPDIR\\SYSTEM\\HILFE\\TAVRIN_$LNG.CHM", "$LNG", "de", "$APPDIR\\SYSTEM\\HILFE\\TAVRIN_DE.CHM"},
         {"AC_POWER_$IDX.INI", "$IDX", "01", "AC_POWER_01.INI"},
         {"/home/$USER", "$USER", "jürgen", "/home/JüRGEN"},  // letters beyond ASCII stay
@@ -71,7 +72,8 @@ TEST_F(FileIOTest, ReplacesTheFirstExactPlaceholderWithUpperCaseText) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         std::string result = "stale";
-        EXPECT_EQ(io_->get_LocateAndReplacePlacehold(c.text, c.placeholder, result, c.replacement), c.expected);
+        EXPECT_EQ(io_->get_LocateAndReplacePlacehold(c.text, c.placeholder, result, c.replacement),
+                  c.expected);
         EXPECT_EQ(result, c.expected);
     }
 }
@@ -95,10 +97,13 @@ TEST_F(FileIOTest, ReadsTheVersionMarkerFromAnyFile) {
         const char* expected;
     } cases[] = {
         {"marker inside binary data",
-         std::string("\x7F" "ELF\0\0garbage", 12) + m + "2.1.0.14" + std::string("\0tail", 5),
+         std::string("\x7F"
+                     "ELF\0\0garbage",
+                     12) +
+             m + "2.1.0.14" + std::string("\0tail", 5),
          "2.1.0.14"},
-        {"a bare marker before the real one",
-         m + std::string("\0..", 3) + m + std::string("1.0.1.22\0", 9), "1.0.1.22"},
+        {"a bare marker before the real one", m + std::string("\0..", 3) + m + std::string("1.0.1.22\0", 9),
+         "1.0.1.22"},
         {"leading zeros", m + std::string("01.002.0.9\0", 11), "1.2.0.9"},
         {"part above 16 bits", m + std::string("1.70000.0.0\0", 12), "x.x.x.x"},
         {"three parts", m + std::string("1.2.3\0", 6), "x.x.x.x"},

@@ -71,11 +71,15 @@ TEST(IniIOEncoding, EveryWindows1252ByteSurvivesARoundTrip) {
 }
 
 TEST(IniIOEncoding, RejectsMalformedUtf8AndMarksMissingCharacters) {
-    EXPECT_FALSE(text_encoding::IsValidUtf8("\xC0\xAF"));          // overlong "/"
-    EXPECT_FALSE(text_encoding::IsValidUtf8("\xED\xA0\x80"));      // surrogate
-    EXPECT_FALSE(text_encoding::IsValidUtf8("K\xFC" "che"));       // Windows-1252 "ü"
-    EXPECT_FALSE(text_encoding::IsValidUtf8("\xE2\x82"));          // cut short
-    EXPECT_TRUE(text_encoding::IsValidUtf8("Gr\xC3\xB6\xC3\x9F" "e \xF0\x9F\x94\x8C"));
+    EXPECT_FALSE(text_encoding::IsValidUtf8("\xC0\xAF"));      // overlong "/"
+    EXPECT_FALSE(text_encoding::IsValidUtf8("\xED\xA0\x80"));  // surrogate
+    EXPECT_FALSE(
+        text_encoding::IsValidUtf8("K\xFC"
+                                   "che"));                // Windows-1252 "ü"
+    EXPECT_FALSE(text_encoding::IsValidUtf8("\xE2\x82"));  // cut short
+    EXPECT_TRUE(
+        text_encoding::IsValidUtf8("Gr\xC3\xB6\xC3\x9F"
+                                   "e \xF0\x9F\x94\x8C"));
     std::string bytes;
     EXPECT_FALSE(text_encoding::Utf8ToWindows1252("Ω1", bytes));
     EXPECT_EQ(bytes, "?1");
@@ -124,8 +128,9 @@ TEST(IniIODocument, WritesReplaceValuesInPlaceAndNeverAddAnything) {
     EXPECT_TRUE(doc.WriteString("tavrin", "formpos", "Middle"));
     EXPECT_TRUE(doc.WriteString("COM", "Port", "COM7\r\n[Evil]\r\nX=1"));  // cannot add lines
     EXPECT_TRUE(doc.Modified());
-    EXPECT_EQ(doc.SaveToBytes(),
-              "; Kopf\r\n[TAVRIN]\r\n  FormPos = Middle\r\nPositionX=150\r\n\r\n[COM]\nPort=COM7  [Evil]  X=1\n");
+    EXPECT_EQ(
+        doc.SaveToBytes(),
+        "; Kopf\r\n[TAVRIN]\r\n  FormPos = Middle\r\nPositionX=150\r\n\r\n[COM]\nPort=COM7  [Evil]  X=1\n");
     EXPECT_EQ(Read(doc, "TAVRIN", "FormPos"), "Middle");
     EXPECT_EQ(doc.ReadSections(), (std::vector<std::string>{"TAVRIN", "COM"}));
 }
@@ -165,7 +170,7 @@ TEST(IniIODocument, Windows1252FileTakesUtf8WhenAValueNeedsIt) {
 TEST(IniIODocument, DamagedAndBinaryContentLoadsTheReadableKeys) {
     std::string bytes = "[A]\r\nFirst=1\r\n";
     bytes += std::string("Bin\0ary=\x01\x02\xFF\xFE", 12) + "\r\n";  // not text: skipped
-    bytes += "Long=" + std::string(2'000'000, 'x') + "\r\n";          // one huge line
+    bytes += "Long=" + std::string(2'000'000, 'x') + "\r\n";         // one huge line
     bytes += std::string("\0\0\0\0[B]\0", 8) + "\n";
     bytes += "[B]\r\nLast=2\r\n";
     for (int i = 0; i < 256; ++i) bytes += static_cast<char>((i * 97) % 256);  // noise

@@ -44,9 +44,8 @@ std::string Cp1252(const std::string& utf8) {
 class IniIOLoaderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("tavrin_iniload_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir_ = fs::temp_directory_path() / ("tavrin_iniload_" + std::to_string(::getpid()) + "_" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
         fs::create_directories(dir_ / "System" / "Logging");
         fs::create_directories(dir_ / "System" / "AC_Config");
@@ -86,8 +85,8 @@ protected:
 
 TEST_F(IniIOLoaderTest, FileValuesReplaceDefaultsAndMissingKeysKeepThem) {
     holder_->InitValueList("INI", "TAVRIN",
-                           {"FormPos", "Middle-default", "PositionX", 1, "AUTOSTART", true, "NotInFile", "TopLeft",
-                            "AC_Controller", ""});
+                           {"FormPos", "Middle-default", "PositionX", 1, "AUTOSTART", true, "NotInFile",
+                            "TopLeft", "AC_Controller", ""});
     holder_->InitValueList("INI", "Logging", {"LogArt", "LOG_ALL", "Logging", true});
     holder_->InitValueList("INI", "Fehlt", {"Wert", 5});
     holder_->InitValueString("INI|TwoParts", "bleibt");

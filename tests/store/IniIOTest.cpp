@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -53,9 +53,8 @@ const char* const kSettings =
 class IniIOTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("tavrin_iniio_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir_ = fs::temp_directory_path() / ("tavrin_iniio_" + std::to_string(::getpid()) + "_" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
         fs::create_directories(dir_ / "System" / "Logging");
         platform_.currentDir = dir_.string();
@@ -124,7 +123,8 @@ TEST_F(IniIOTest, AMissingFileLeavesTheSlotInactive) {
     EXPECT_EQ(io_->get_IniIo(), nullptr);
     EXPECT_TRUE(LoggedError("Fehler weil, Datei (" + dir_.string() + "\\fehlt.ini) nicht vorhanden"));
     EXPECT_FALSE(io_->open_inifile(dir_.string() + "\\fehlt.ini"));
-    EXPECT_TRUE(LoggedError("Öffnen der INI-Datei: (" + dir_.string() + "\\fehlt.ini) nicht möglich, da diese fehlt!"));
+    EXPECT_TRUE(LoggedError("Öffnen der INI-Datei: (" + dir_.string() +
+                            "\\fehlt.ini) nicht möglich, da diese fehlt!"));
     EXPECT_FALSE(fs::exists(dir_ / "fehlt.ini"));
 }
 
@@ -155,7 +155,7 @@ TEST_F(IniIOTest, ReadsEachNotation) {
         bool withFalseDefault;
         bool withTrueDefault;
     } onOff[] = {
-        {"Yes", true, true}, {"No", false, false}, {"On", true, true},
+        {"Yes", true, true},   {"No", false, false},   {"On", true, true},
         {"Off", false, false}, {"Digit", false, true}, {"FormPos", false, true},
     };
     for (const OnOff& c : onOff) {
@@ -218,7 +218,8 @@ TEST_F(IniIOTest, MissingSectionKeyOrFileGiveTheDefaultAndTheirErrorLine) {
         EXPECT_TRUE(r.givesDefault(*io_, "Fehlt", "FormPos"));
         EXPECT_TRUE(LoggedError("INI-Fehler Section. (Fehlt) nicht vorhanden."));
         EXPECT_TRUE(r.givesDefault(*io_, "Logging", "FormPos"));
-        EXPECT_TRUE(LoggedError(std::string("INI-Fehler beim ") + r.kind + " Ident. (FormPos) nicht vorhanden."));
+        EXPECT_TRUE(
+            LoggedError(std::string("INI-Fehler beim ") + r.kind + " Ident. (FormPos) nicht vorhanden."));
     }
     EXPECT_TRUE(io_->SectionExists("logging"));
     EXPECT_TRUE(io_->ValueExists("LOGGING", "logging"));
@@ -327,8 +328,9 @@ TEST_F(IniIOTest, AnOversizedFileIsNotLoaded) {
     EXPECT_FALSE(io_->get_Active());
     const std::string log = LogText();
     const std::string name = dir_.string() + "\\tavrin.ini";
-    EXPECT_NE(log.find("ErrorMsg : Die INI-Datei (" + name + ") ist mit " +
-                       std::to_string(TmIniDocument::kMaxFileSize + 1) + " Bytes zu groß und wird nicht gelesen."),
-              std::string::npos);
+    EXPECT_NE(
+        log.find("ErrorMsg : Die INI-Datei (" + name + ") ist mit " +
+                 std::to_string(TmIniDocument::kMaxFileSize + 1) + " Bytes zu groß und wird nicht gelesen."),
+        std::string::npos);
     EXPECT_NE(log.find("ErrorMsg : Fehler beim öffnen der INI-Datei (" + name + ")"), std::string::npos);
 }
