@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <functional>
+#include <fstream>
 #include <string_view>
 
 #include "store/muTraceScope.h"
@@ -125,20 +125,35 @@ std::string TmuFileIO::GetFileVersion(const std::string& fileName, std::string& 
     TmTraceScope trace(log_, TmTraceScope::Kind::Function, "GetFileVersion");
     log_->addVarString("i_aDatei", fileName);
     version = "x.x.x.x";
-    std::string bytes;
     bool found = false;
-    if (fs_boundary::ReadFile(fileName, bytes)) {
-        const std::string_view all(bytes);
-        const std::boyer_moore_horspool_searcher searcher(kFileVersionMarker.begin(),
-                                                          kFileVersionMarker.end());
-        auto it = all.begin();
-        while (!found) {
-            it = std::search(it, all.end(), searcher);
-            if (it == all.end()) break;
-            const std::size_t at = static_cast<std::size_t>(it - all.begin()) + kFileVersionMarker.size();
-            found = ParseVersionAt(all.substr(at), version);
-            ++it;
+    // The record sits in the program's data, well before the debug
+    // information at the end of a large executable: read block by block and
+    // stop at the first record.
+    std::ifstream in;
+    if (!fileName.empty()) in.open(fs_boundary::NativePath(fileName), std::ios::binary);
+    constexpr std::size_t kBlock = 1u << 20;
+    const std::size_t recordSpan = kFileVersionMarker.size() + 32;  // marker, "65535.65535.65535.65535", NUL
+    std::string window;
+    while (in.is_open() && !found) {
+        const std::size_t before = window.size();
+        window.resize(before + kBlock);
+        in.read(window.data() + before, static_cast<std::streamsize>(kBlock));
+        window.resize(before + static_cast<std::size_t>(in.gcount()));
+        const bool last = !in;
+        std::size_t keepFrom = window.size() > recordSpan ? window.size() - recordSpan : 0;
+        for (std::size_t pos = window.find(kFileVersionMarker); pos != std::string::npos;
+             pos = window.find(kFileVersionMarker, pos + 1)) {
+            if (!last && pos + recordSpan > window.size()) {  // may be cut: look again with the next block
+                keepFrom = std::min(keepFrom, pos);
+                break;
+            }
+            if (ParseVersionAt(std::string_view(window).substr(pos + kFileVersionMarker.size()), version)) {
+                found = true;
+                break;
+            }
         }
+        if (last) break;
+        window.erase(0, keepFrom);
     }
     if (!found) {
         version = "x.x.x.x";

@@ -108,6 +108,12 @@ TEST_F(FileIOTest, ReadsTheVersionMarkerFromAnyFile) {
         {"part above 16 bits", m + std::string("1.70000.0.0\0", 12), "x.x.x.x"},
         {"three parts", m + std::string("1.2.3\0", 6), "x.x.x.x"},
         {"not ended by NUL", m + "1.2.3.4", "x.x.x.x"},
+        {"across the 1 MiB read blocks", std::string((1u << 20) - 10, 'x') + m + std::string("3.4.5.6\0", 8),
+         "3.4.5.6"},
+        {"cut marker, whole one later",
+         std::string((1u << 20) - 5, 'x') + m.substr(0, 12) + std::string(3u << 20, 'y') + m +
+             std::string("7.8.9.10\0", 9),
+         "7.8.9.10"},
         {"no marker", "[TAVRIN]\r\nFormPos=TopLeft\r\n", "x.x.x.x"},
     };
     for (const Case& c : cases) {
