@@ -1,0 +1,259 @@
+// The real serial port on pseudo-terminals, and the mapping of COM names.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "PtyFixture.h"
+#include "device/ComPortMap.h"
+#include "device/PosixSerialPort.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+long ElapsedMs(Clock::time_point start) {
+    return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+}
+
+int ErrorCodeOf(PosixSerialPort& port) {
+    try {
+        port.SetConnected(true);
+    } catch (const SerialPortError& e) {
+        return e.Code();
+    }
+    return 0;
+}
+
+// Waits (real time, bounded) until the port has count bytes waiting.
+bool WaitForInput(PosixSerialPort& port, int count) {
+    const auto start = Clock::now();
+    while (port.GetInputCount() < count) {
+        if (ElapsedMs(start) > 1000) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+class PosixPortTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(pty.Ok());
+        port.SetPort("COM4");
+        port.SetBaudRate(TBaudRate::br57600);
+    }
+    ComDir dir;
+    Pty pty{dir, 4};
+    PosixSerialPort port;
+};
+
+TEST_F(PosixPortTest, OpensTheLinkedDeviceAndCloses) {
+    EXPECT_FALSE(port.Connected());
+    port.SetConnected(true);
+    EXPECT_TRUE(port.Connected());
+    EXPECT_EQ(port.DevicePath(), dir.Link(4));
+    EXPECT_EQ(port.GetInputCount(), 0);
+    port.SetConnected(true);  // open already: nothing happens
+    port.SetConnected(false);
+    EXPECT_FALSE(port.Connected());
+    EXPECT_THROW(port.GetInputCount(), SerialPortError);
+    EXPECT_THROW(port.ClearInput(), SerialPortError);
+}
+
+TEST_F(PosixPortTest, MissingDevicesAreRefused) {
+    for (const char* name : {"COM9", "LPT1", "COM"}) {
+        port.SetPort(name);
+        EXPECT_EQ(ErrorCodeOf(port), ENOENT) << name;
+        EXPECT_FALSE(port.Connected());
+    }
+}
+
+TEST_F(PosixPortTest, SecondOpenerIsRefusedInAndBetweenProcesses) {
+    port.SetConnected(true);
+    PosixSerialPort second;
+    second.SetPort("COM4");
+    EXPECT_EQ(ErrorCodeOf(second), EBUSY);
+
+    const pid_t child = ::fork();
+    if (child == 0) {
+        PosixSerialPort other;
+        other.SetPort("COM4");
+        ::_exit(ErrorCodeOf(other) == EBUSY ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "another process opened the port";
+
+    // Closing releases the device for the next opener.
+    port.SetConnected(false);
+    EXPECT_EQ(ErrorCodeOf(second), 0);
+    EXPECT_TRUE(second.Connected());
+}
+
+TEST_F(PosixPortTest, PortNameRules) {
+    Pty five(dir, 5);
+    ASSERT_TRUE(five.Ok());
+    port.SetConnected(true);
+    port.SetPort("COM4");
+    EXPECT_EQ(port.DevicePath(), dir.Link(4));
+    port.SetPort("COM5");  // open: closed and reopened under the new name
+    EXPECT_TRUE(port.Connected());
+    EXPECT_EQ(port.DevicePath(), dir.Link(5));
+    PosixSerialPort other;
+    other.SetPort("COM4");
+    EXPECT_EQ(ErrorCodeOf(other), 0) << "COM4 stayed locked";
+    EXPECT_THROW(port.SetPort("COM9"), SerialPortError);
+    EXPECT_FALSE(port.Connected());
+    EXPECT_EQ(port.Port(), "COM9");
+}
+
+TEST_F(PosixPortTest, EightBitBytesPassUnchangedBothWays) {
+    port.SetConnected(true);
+    std::string all;
+    for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+
+    EXPECT_EQ(port.WriteText(all), 256);
+    EXPECT_EQ(pty.Read(256), all);
+
+    ASSERT_TRUE(pty.Write(all));
+    ASSERT_TRUE(WaitForInput(port, 256));
+    EXPECT_EQ(port.GetInputCount(), 256);
+    EXPECT_EQ(port.ReadText(256), all);
+    EXPECT_EQ(port.GetInputCount(), 0);
+}
+
+TEST_F(PosixPortTest, ReadsWaitForTheirCountOrTheTimeout) {
+    port.SetConnected(true);
+    auto start = Clock::now();
+    EXPECT_EQ(port.ReadText(0), "");
+    EXPECT_LT(ElapsedMs(start), 50);
+
+    ASSERT_TRUE(pty.Write("x"));
+    start = Clock::now();
+    EXPECT_EQ(port.ReadText(2), "x");  // 500 ms + 2 x 100 ms
+    const long waited = ElapsedMs(start);
+    EXPECT_GE(waited, 650);
+    EXPECT_LT(waited, 1500);
+}
+
+TEST_F(PosixPortTest, ClearInputDiscardsOnlyWhatArrived) {
+    port.SetConnected(true);
+    ASSERT_TRUE(pty.Write("stale"));
+    ASSERT_TRUE(WaitForInput(port, 5));
+    port.ClearInput();
+    EXPECT_EQ(port.GetInputCount(), 0);
+    port.WriteText("at\r");
+    EXPECT_EQ(pty.Read(3), "at\r");  // the transmit side is untouched
+    ASSERT_TRUE(pty.Write("ok"));
+    ASSERT_TRUE(WaitForInput(port, 2));
+    EXPECT_EQ(port.ReadText(2), "ok");
+}
+
+TEST_F(PosixPortTest, VanishedDeviceRaisesWithoutHanging) {
+    port.SetConnected(true);
+    port.WriteText("at\r");
+    EXPECT_EQ(pty.Read(3), "at\r");
+    pty.Close();
+
+    const auto start = Clock::now();
+    EXPECT_THROW(port.GetInputCount(), SerialPortError);
+    EXPECT_THROW(port.ReadText(10), SerialPortError);
+    EXPECT_THROW(port.WriteText("at\r"), SerialPortError);
+    EXPECT_LT(ElapsedMs(start), 500);
+    EXPECT_TRUE(port.Connected()) << "the port keeps its state";
+    port.SetConnected(false);
+}
+
+TEST(PosixPortSettings, FlowControlFollowsItsSwitches) {
+    PosixSerialPort port;
+    EXPECT_EQ(port.Port(), "COM1");
+    EXPECT_EQ(port.BaudRate(), TBaudRate::br9600);
+    EXPECT_EQ(port.DataBits(), TDataBits::dbEight);
+    EXPECT_EQ(port.FlowControl(), TFlowControl::fcNone);
+
+    port.SetFlowControl(TFlowControl::fcHardware);
+    EXPECT_TRUE(port.OutCTSFlow());
+    EXPECT_EQ(port.ControlRTS(), TRTSFlowControl::rtsHandshake);
+    EXPECT_EQ(port.FlowControl(), TFlowControl::fcHardware);
+
+    port.SetOutDSRFlow(true);
+    EXPECT_EQ(port.FlowControl(), TFlowControl::fcCustom);
+    // None clears CTS, RTS and XonXoff but leaves the DSR switch alone.
+    port.SetFlowControl(TFlowControl::fcNone);
+    EXPECT_FALSE(port.OutCTSFlow());
+    EXPECT_EQ(port.ControlRTS(), TRTSFlowControl::rtsDisable);
+    EXPECT_TRUE(port.OutDSRFlow());
+    EXPECT_EQ(port.FlowControl(), TFlowControl::fcCustom);
+    port.SetOutDSRFlow(false);
+    EXPECT_EQ(port.FlowControl(), TFlowControl::fcNone);
+
+    port.SetFlowControl(TFlowControl::fcSoftware);
+    EXPECT_TRUE(port.XonXoffIn() && port.XonXoffOut());
+    EXPECT_EQ(port.FlowControl(), TFlowControl::fcSoftware);
+    EXPECT_EQ(PosixSerialPort::BaudOf(TBaudRate::br57600), 57600);
+    EXPECT_EQ(PosixSerialPort::BaudOf(TBaudRate::br256000), 256000);
+}
+
+TEST_F(PosixPortTest, SettingsChangeOnAnOpenPort) {
+    port.SetConnected(true);
+    // Speeds outside the classic table and every parity are accepted.
+    for (TBaudRate rate : {TBaudRate::br14400, TBaudRate::br56000, TBaudRate::br128000, TBaudRate::br9600}) {
+        EXPECT_NO_THROW(port.SetBaudRate(rate));
+        EXPECT_EQ(port.BaudRate(), rate);
+    }
+    for (TParityBits parity : {TParityBits::prOdd, TParityBits::prMark, TParityBits::prSpace, TParityBits::prNone})
+        EXPECT_NO_THROW(port.SetParity(parity));
+    port.SetStopBits(TStopBits::sbTwoStopBits);
+    port.SetDataBits(TDataBits::dbSeven);
+    port.SetDataBits(TDataBits::dbEight);
+    EXPECT_TRUE(port.Connected());
+    // Still a raw line afterwards.
+    port.WriteText("\n\r");
+    EXPECT_EQ(pty.Read(2), "\n\r");
+}
+
+TEST(ComPortMap, PortNumbers) {
+    const struct {
+        const char* name;
+        int n;
+    } cases[] = {{"COM1", 1}, {"com12", 12}, {"Com128", 128}, {"COM0", 0}, {"COM", 0},
+                 {"COM1a", 0}, {"LPT1", 0}, {"COM-1", 0}, {"", 0}};
+    for (const auto& c : cases) EXPECT_EQ(TComPortMap::PortNumber(c.name), c.n) << c.name;
+}
+
+TEST(ComPortMap, ComFolderNamesTheLinks) {
+    ComDir dir;
+    EXPECT_EQ(TComPortMap::DevicePath("COM3"), dir.Path() + "/com3");
+    EXPECT_EQ(TComPortMap::DevicePath("com17"), dir.Path() + "/com17");
+    EXPECT_EQ(TComPortMap::DevicePath("COM0"), "");
+}
+
+TEST(ComPortMap, MachineDevicesInFixedOrder) {
+    namespace fs = std::filesystem;
+    const fs::path root = fs::temp_directory_path() / ("tavrin-devtree-" + std::to_string(::getpid()));
+    fs::remove_all(root);
+    const fs::path dev = root / "dev";
+    const fs::path sys = root / "sys";
+    fs::create_directories(dev);
+    for (const char* name : {"ttyUSB10", "ttyUSB2", "ttyACM0", "ttyS0", "ttyS1", "ttyS2", "ttyS10", "ttyX", "tty5",
+                             "console"})
+        std::ofstream(dev / name).put('\0');
+    auto uart = [&](const char* name, const char* type) {
+        fs::create_directories(sys / name / "device");
+        if (type) std::ofstream(sys / name / "type") << type << "\n";
+    };
+    uart("ttyS0", "4");     // a 16550A
+    uart("ttyS1", "0");     // PORT_UNKNOWN: no UART behind it
+    uart("ttyS2", nullptr); // no type attribute: the device link decides
+
+    const std::string d = dev.string() + "/";
+    const std::vector<std::string> expected = {d + "ttyUSB2", d + "ttyUSB10", d + "ttyACM0", d + "ttyS0",
+                                               d + "ttyS2"};
+    EXPECT_EQ(TComPortMap::MachineDevices(dev.string(), sys.string()), expected);
+    fs::remove_all(root);
+}
+
+}  // namespace
