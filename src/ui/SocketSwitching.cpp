@@ -9,8 +9,11 @@
 
 #include "store/muDataHolder.h"
 #include "store/muTraceScope.h"
+#include "toolkit/Platform.h"
+#include "toolkit/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/qt/QtForm.h"
+#include "ui/CommandExchange.h"
 #include "ui/ImageList.h"
 #include "ui/ProgramView.h"
 #include "ui/SocketActions.h"
@@ -68,11 +71,21 @@ TSocketSwitching::TExchangeScope::~TExchangeScope() {
 
 // ---------------------------------------------------------------------------
 
-TSocketSwitching::TSocketSwitching(TSocketSwitchingHost& host) : host_(host) {}
+TSocketSwitching::TSocketSwitching(TParts parts, THooks hooks) : parts_(parts), hooks_(std::move(hooks)) {}
 
 TSocketSwitching::~TSocketSwitching() = default;
 
-TmuLogging* TSocketSwitching::Log() const { return host_.ProgramLog(); }
+TmuLogging* TSocketSwitching::Log() const { return hooks_.programLogging ? hooks_.programLogging() : nullptr; }
+
+TmuDataholder& TSocketSwitching::Holder() const { return *parts_.hub.Dataholder(); }
+
+void TSocketSwitching::ReportError(const std::string& text) {
+    if (hooks_.reportError) {
+        hooks_.reportError(text);
+        return;
+    }
+    GetPlatform().MessageBox(text, "Tavrin", MsgButtons::Ok, MsgIcon::Error);
+}
 
 bool TSocketSwitching::OnPage(int n, int tabIndex) {
     return tabIndex >= 0 && tabIndex < PageCount && (n - 1) / SlotCount == tabIndex;
@@ -84,7 +97,7 @@ void TSocketSwitching::Multi_Action_Steckdose_ToggleExecute(int n) {
     TmTraceScope trace(Log(), Kind::Procedure, "Action_Steckdose" + std::to_string(n) + "_ToggleExecute");
     Message(Log(), "Toggle ausführen für Steckdose" + std::to_string(n) + " ...");
     if (!ValidSocket(n)) return;
-    host_.set_Timer_Close_at_15_Minutes_new();
+    if (hooks_.restartAutoHide) hooks_.restartAutoHide();
     Switch(TEntry::Menu, n);
 }
 
@@ -93,7 +106,7 @@ void TSocketSwitching::Multi_Action_Steckdose_BTN_ToggleExecute(int n) {
                        "Action_Steckdose" + std::to_string(n) + "_BTN_ToggleExecute");
     Message(Log(), "BTN-Toggle ausführen für Steckdose" + std::to_string(n) + "...");
     if (!ValidSocket(n)) return;
-    host_.set_Timer_Close_at_15_Minutes_new();
+    if (hooks_.restartAutoHide) hooks_.restartAutoHide();
     Switch(TEntry::Button, n);
 }
 
@@ -123,18 +136,18 @@ void TSocketSwitching::RunPending() {
             // A port error ends this switching action; the ones waiting
             // behind it still get their turn.
             if (TmuLogging* log = Log()) log->addErr(e.what());
-            host_.ReportError(e.what());
+            ReportError(e.what());
         }
     }
 }
 
 void TSocketSwitching::RunToggle(int n) {
-    TProgramView& view = host_.View();
+    TProgramView& view = parts_.view;
     QTabBar* tabs = view.TabControl_AC_Dosen();
     const int tabIndex = tabs ? tabs->currentIndex() : -1;
     const int k = (n - 1) % SlotCount + 1;
     // The menu action, also when the page button was pressed.
-    MultiAction_Steckdose_Toggle(host_.Actions().Toggle(n), view.SpeedButton_ACX(k), tabIndex, n);
+    MultiAction_Steckdose_Toggle(parts_.actions.Toggle(n), view.SpeedButton_ACX(k), tabIndex, n);
 }
 
 void TSocketSwitching::ScheduleRunPending() {
@@ -152,9 +165,9 @@ void TSocketSwitching::ScheduleRunPending() {
 void TSocketSwitching::SetButtonHelpContext(QToolButton* button) {
     if (!button) return;
     // The socket topic of the help table.
-    const int context = host_.Dataholder().getValueInteger("HLP|HelpIndex|hlp_steckdosen");
+    const int context = Holder().getValueInteger("HLP|HelpIndex|hlp_steckdosen");
     if (context <= 0) return;
-    if (QtControl* control = host_.Form().ControlOf(button)) control->SetHelpContext(context);
+    if (QtControl* control = parts_.form.ControlOf(button)) control->SetHelpContext(context);
 }
 
 void TSocketSwitching::ShowState(QAction* action, QToolButton* button, int tabIndex, int n, bool on) {
@@ -171,8 +184,8 @@ void TSocketSwitching::ShowState(QAction* action, QToolButton* button, int tabIn
 }
 
 std::string TSocketSwitching::SendLogged(const std::string& command) {
-    host_.AddMemoLine("SEND: " + command);
-    return host_.ReplyText(host_.SendCommand(command));
+    parts_.exchange.AddMemoLine("SEND: " + command);
+    return parts_.exchange.ReplyText(parts_.exchange.SendCommand(command));
 }
 
 void TSocketSwitching::MultiAction_Steckdose_Toggle(QAction* action, QToolButton* button, int tabIndex, int n) {
@@ -180,7 +193,7 @@ void TSocketSwitching::MultiAction_Steckdose_Toggle(QAction* action, QToolButton
     Message(Log(), AdjustMessage(n));
     if (!ValidSocket(n)) return;
     TExchangeScope exchange(*this);
-    TmuDataholder& holder = host_.Dataholder();
+    TmuDataholder& holder = Holder();
     TSocketContext context(holder);
     const bool on = holder.getValueBoolean(PowerPath(n));
     SetButtonHelpContext(button);
@@ -189,16 +202,16 @@ void TSocketSwitching::MultiAction_Steckdose_Toggle(QAction* action, QToolButton
     if (on) {
         ShowState(action, button, tabIndex, n, false);
         holder.setValueBoolean(PowerPath(n), false);
-        if (host_.PortOpen()) {
+        if (parts_.exchange.PortOpen()) {
             const std::string reply = SendLogged("ato" + number);
-            if (!reply.empty()) host_.AddMemoLine("RECV: " + reply);
+            if (!reply.empty()) parts_.exchange.AddMemoLine("RECV: " + reply);
         }
     } else {
         ShowState(action, button, tabIndex, n, true);
         holder.setValueBoolean(PowerPath(n), true);
-        if (host_.PortOpen()) {
+        if (parts_.exchange.PortOpen()) {
             const std::string reply = SendLogged("atn" + number);
-            if (!reply.empty()) host_.get_PortInput(reply, kWait, kEndPort);
+            if (!reply.empty()) parts_.exchange.get_PortInput(reply, kWait, kEndPort);
         }
     }
 }
@@ -208,7 +221,7 @@ void TSocketSwitching::MultiAction_Steckdose_Init(QAction* action, QToolButton* 
     Message(Log(), AdjustMessage(n));
     if (!ValidSocket(n)) return;
     TExchangeScope exchange(*this);
-    TmuDataholder& holder = host_.Dataholder();
+    TmuDataholder& holder = Holder();
     TSocketContext context(holder);
     const bool on = holder.getValueBoolean(PowerPath(n));
     SetButtonHelpContext(button);
@@ -216,25 +229,25 @@ void TSocketSwitching::MultiAction_Steckdose_Init(QAction* action, QToolButton* 
 
     ShowState(action, button, tabIndex, n, on);
     holder.setValueBoolean(PowerPath(n), on);
-    if (!host_.PortOpen()) return;
+    if (!parts_.exchange.PortOpen()) return;
 
     if (on) {
         // Switching delay 0 first, so the socket follows at once.
         const std::string delayReply = SendLogged("att0");
-        if (!delayReply.empty()) host_.AddMemoLine("RECV: " + delayReply);
+        if (!delayReply.empty()) parts_.exchange.AddMemoLine("RECV: " + delayReply);
     }
     const std::string reply = SendLogged((on ? "atn" : "ato") + number);
     if (!reply.empty())
-        host_.get_PortInput(reply, kWait, kEndPort);
+        parts_.exchange.get_PortInput(reply, kWait, kEndPort);
     else
-        host_.AddMemoLine("RECV: Timeout");
+        parts_.exchange.AddMemoLine("RECV: Timeout");
 }
 
 void TSocketSwitching::MultiAction_Steckdose_OFF(QAction* action, QToolButton* button, int tabIndex, int n) {
     TmTraceScope trace(Log(), Kind::Procedure, "TAC_Program.MultiAction_Steckdose_OFF");
     Message(Log(), AdjustMessage(n));
     if (!ValidSocket(n)) return;
-    TmuDataholder& holder = host_.Dataholder();
+    TmuDataholder& holder = Holder();
     TSocketContext context(holder);
     SetButtonHelpContext(button);
     ShowState(action, button, tabIndex, n, false);
@@ -252,7 +265,7 @@ void TSocketSwitching::LoadGlyphs() {
         green_ = QIcon(greenPixmap_);
         red_ = QIcon(redPixmap_);
     }
-    TProgramView& view = host_.View();
+    TProgramView& view = parts_.view;
     for (int k = 1; k <= SlotCount; ++k)
         if (QToolButton* button = view.SpeedButton_ACX(k)) button->setIcon(gray_);
 }

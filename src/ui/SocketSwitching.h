@@ -19,6 +19,7 @@
 #include <QIcon>
 #include <QPixmap>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -26,44 +27,37 @@ class QAction;
 class QObject;
 class QToolButton;
 class QtForm;
+class TCommandExchange;
 class TmuDataholder;
 class TmuLogging;
+class TmVedadAzaro;
 class TProgramView;
 class TSocketActions;
-
-// What the switching works with; the main window provides it.
-class TSocketSwitchingHost {
-public:
-    virtual ~TSocketSwitchingHost() = default;
-
-    virtual TmuLogging* ProgramLog() = 0;  // null before the program logger exists
-    virtual TmuDataholder& Dataholder() = 0;
-    virtual QtForm& Form() = 0;
-    virtual TProgramView& View() = 0;
-    virtual TSocketActions& Actions() = 0;
-
-    // The serial port exists and is open.
-    virtual bool PortOpen() = 0;
-    // One exchange through the AT command layer: the raw answer ("" when none).
-    virtual std::string SendCommand(const std::string& command) = 0;
-    // The reply text of a raw answer (after the first ">" up to the CR, trimmed).
-    virtual std::string ReplyText(const std::string& raw) = 0;
-    // A line for the COM-port log, whatever COMPortLogging says.
-    virtual void AddMemoLine(const std::string& text) = 0;
-    // The response wait of the command exchange.
-    virtual void get_PortInput(const std::string& reply, const std::string& wait, const std::string& end) = 0;
-    // Restarts the 15-minute auto-hide period (a switching action is activity).
-    virtual void set_Timer_Close_at_15_Minutes_new() = 0;
-    // The application's report of an error that no operation handled.
-    virtual void ReportError(const std::string& text) = 0;
-};
 
 class TSocketSwitching {
 public:
     static constexpr int SlotCount = 4;
     static constexpr int PageCount = 6;
 
-    explicit TSocketSwitching(TSocketSwitchingHost& host);
+    // The parts of the main window this one works with; all outlive it.
+    struct TParts {
+        QtForm& form;
+        TProgramView& view;
+        TSocketActions& actions;
+        TCommandExchange& exchange;  // port, AT layer, COM-port log, response wait
+        TmVedadAzaro& hub;           // data holder
+    };
+    struct THooks {
+        // The program-wide logger (null before it exists).
+        std::function<TmuLogging*()> programLogging;
+        // Restarts the 15-minute auto-hide period (set_Timer_Close_at_15_Minutes_new).
+        std::function<void()> restartAutoHide;
+        // The application's report of an error no operation handled; without
+        // one, an error message box.
+        std::function<void(const std::string&)> reportError;
+    };
+
+    TSocketSwitching(TParts parts, THooks hooks);
     ~TSocketSwitching();
 
     TSocketSwitching(const TSocketSwitching&) = delete;
@@ -132,6 +126,8 @@ private:
     };
 
     TmuLogging* Log() const;
+    TmuDataholder& Holder() const;
+    void ReportError(const std::string& text);
     // The steps of a user toggle after its entry trace: queued while busy.
     void Switch(TEntry entry, int n);
     void RunToggle(int n);
@@ -142,7 +138,8 @@ private:
     // Logs "SEND: " + command, sends it and returns the reply text.
     std::string SendLogged(const std::string& command);
 
-    TSocketSwitchingHost& host_;
+    TParts parts_;
+    THooks hooks_;
     QPixmap grayPixmap_;
     QPixmap greenPixmap_;
     QPixmap redPixmap_;
