@@ -87,7 +87,8 @@ private:
             }
             const std::int64_t now = NowMs();
             const std::string out = box.Take(box.Available(now), now);
-            if (!out.empty()) [[maybe_unused]] auto w = ::write(master_, out.data(), out.size());
+            if (!out.empty()) [[maybe_unused]]
+                auto w = ::write(master_, out.data(), out.size());
         }
     }
 

@@ -93,7 +93,8 @@ std::string TComPortMap::DevicePath(const std::string& name) {
     return devices[n - 1];
 }
 
-std::vector<std::string> TComPortMap::MachineDevices(const std::string& devDir, const std::string& sysTtyDir) {
+std::vector<std::string> TComPortMap::MachineDevices(const std::string& devDir,
+                                                     const std::string& sysTtyDir) {
     std::vector<std::string> names;
     std::error_code ec;
     for (std::filesystem::directory_iterator it(devDir, ec), end; !ec && it != end; it.increment(ec))

@@ -60,7 +60,7 @@ std::string TNeltaBox::ControllerOfModel(const std::string& model) {
 
 TNeltaFault TNeltaBox::FaultOfName(const std::string& name, bool* ok) {
     static const std::pair<const char*, TNeltaFault> kNames[] = {
-        {"none", TNeltaFault::None},     {"late", TNeltaFault::Late},   {"silent", TNeltaFault::Silent},
+        {"none", TNeltaFault::None},       {"late", TNeltaFault::Late},   {"silent", TNeltaFault::Silent},
         {"garbage", TNeltaFault::Garbage}, {"error", TNeltaFault::Error}, {"wait", TNeltaFault::Wait},
         {"vanish", TNeltaFault::Vanish},
     };
@@ -138,13 +138,17 @@ void TNeltaBox::Command(const std::string& text, std::int64_t now) {
     }
     if (faulty) {
         switch (config_.fault) {
-            case TNeltaFault::Silent: return;
-            case TNeltaFault::Garbage: Send(replyAt, Garbage()); return;
+            case TNeltaFault::Silent:
+                return;
+            case TNeltaFault::Garbage:
+                Send(replyAt, Garbage());
+                return;
             case TNeltaFault::Vanish:
                 Send(now, text.substr(0, text.size() / 2));
                 Send(now + std::max(1, config_.replyDelayMs / 2), {}, true);
                 return;
-            default: break;
+            default:
+                break;
         }
     }
 

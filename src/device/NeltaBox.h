@@ -110,7 +110,7 @@ private:
     int delay_ = 0;
     bool beeper_ = true;
     std::string line_;
-    int busyLeft_ = 0;     // "WAIT" answers still to come for bare CRs
+    int busyLeft_ = 0;         // "WAIT" answers still to come for bare CRs
     std::string pendingDone_;  // the "SET PORT ..." text that ends the handshake
     int commandsSeen_ = 0;
     std::uint32_t random_ = 0x2545F491u;

@@ -43,7 +43,7 @@ bool HungUp(int fd) {
 PosixSerialPort::~PosixSerialPort() { Close(); }
 
 int PosixSerialPort::BaudOf(TBaudRate value) {
-    static const int kRates[] = {0,     110,   300,   600,    1200,   2400,   4800,   9600,
+    static const int kRates[] = {0,     110,   300,   600,   1200,  2400,   4800,   9600,
                                  14400, 19200, 38400, 56000, 57600, 115200, 128000, 256000};
     const auto i = static_cast<std::size_t>(value);
     return i < std::size(kRates) ? kRates[i] : 0;
@@ -126,27 +126,44 @@ void PosixSerialPort::ApplySettings() {
     if (::ioctl(fd_, TCGETS2, &tio) != 0) Fail("lehnt die Einstellungen ab", errno);
 
     // Raw 8-bit line: no translation, no echo, no signals, no output processing.
-    tio.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IXANY | INPCK |
-                     IUCLC | IMAXBEL);
+    tio.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IXANY |
+                     INPCK | IUCLC | IMAXBEL);
     tio.c_oflag &= ~OPOST;
     tio.c_lflag &= ~(ECHO | ECHOE | ECHOK | ECHONL | ICANON | ISIG | IEXTEN);
     tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | CBAUD | (CBAUD << IBSHIFT));
     tio.c_cflag |= CREAD | CLOCAL;
 
     switch (dataBits_) {
-        case TDataBits::dbFive: tio.c_cflag |= CS5; break;
-        case TDataBits::dbSix: tio.c_cflag |= CS6; break;
-        case TDataBits::dbSeven: tio.c_cflag |= CS7; break;
-        case TDataBits::dbEight: tio.c_cflag |= CS8; break;
+        case TDataBits::dbFive:
+            tio.c_cflag |= CS5;
+            break;
+        case TDataBits::dbSix:
+            tio.c_cflag |= CS6;
+            break;
+        case TDataBits::dbSeven:
+            tio.c_cflag |= CS7;
+            break;
+        case TDataBits::dbEight:
+            tio.c_cflag |= CS8;
+            break;
     }
     // Linux knows one and two stop bits; the UART sends 1.5 for "two" at five data bits.
     if (stopBits_ != TStopBits::sbOneStopBit) tio.c_cflag |= CSTOPB;
     switch (parity_) {
-        case TParityBits::prNone: break;
-        case TParityBits::prOdd: tio.c_cflag |= PARENB | PARODD; break;
-        case TParityBits::prEven: tio.c_cflag |= PARENB; break;
-        case TParityBits::prMark: tio.c_cflag |= PARENB | CMSPAR | PARODD; break;
-        case TParityBits::prSpace: tio.c_cflag |= PARENB | CMSPAR; break;
+        case TParityBits::prNone:
+            break;
+        case TParityBits::prOdd:
+            tio.c_cflag |= PARENB | PARODD;
+            break;
+        case TParityBits::prEven:
+            tio.c_cflag |= PARENB;
+            break;
+        case TParityBits::prMark:
+            tio.c_cflag |= PARENB | CMSPAR | PARODD;
+            break;
+        case TParityBits::prSpace:
+            tio.c_cflag |= PARENB | CMSPAR;
+            break;
     }
     if (outCTSFlow_ || controlRTS_ == TRTSFlowControl::rtsHandshake) tio.c_cflag |= CRTSCTS;
     if (xonXoffOut_) tio.c_iflag |= IXON;
@@ -216,14 +233,14 @@ void PosixSerialPort::SetParity(TParityBits value) {
 
 TFlowControl PosixSerialPort::FlowControl() const {
     const bool dtrPlain = controlDTR_ != TDTRFlowControl::dtrHandshake;
-    if (outCTSFlow_ && controlRTS_ == TRTSFlowControl::rtsHandshake && !xonXoffIn_ && !xonXoffOut_ && dtrPlain &&
-        !outDSRFlow_)
+    if (outCTSFlow_ && controlRTS_ == TRTSFlowControl::rtsHandshake && !xonXoffIn_ && !xonXoffOut_ &&
+        dtrPlain && !outDSRFlow_)
         return TFlowControl::fcHardware;
-    if (!outCTSFlow_ && controlRTS_ != TRTSFlowControl::rtsHandshake && xonXoffIn_ && xonXoffOut_ && dtrPlain &&
-        !outDSRFlow_)
+    if (!outCTSFlow_ && controlRTS_ != TRTSFlowControl::rtsHandshake && xonXoffIn_ && xonXoffOut_ &&
+        dtrPlain && !outDSRFlow_)
         return TFlowControl::fcSoftware;
-    if (!outCTSFlow_ && controlRTS_ == TRTSFlowControl::rtsDisable && !xonXoffIn_ && !xonXoffOut_ && dtrPlain &&
-        !outDSRFlow_)
+    if (!outCTSFlow_ && controlRTS_ == TRTSFlowControl::rtsDisable && !xonXoffIn_ && !xonXoffOut_ &&
+        dtrPlain && !outDSRFlow_)
         return TFlowControl::fcNone;
     return TFlowControl::fcCustom;
 }
@@ -246,7 +263,8 @@ void PosixSerialPort::SetFlowControl(TFlowControl value) {
             outCTSFlow_ = false;
             xonXoffIn_ = xonXoffOut_ = false;
             break;
-        case TFlowControl::fcCustom: break;
+        case TFlowControl::fcCustom:
+            break;
     }
     SettingChanged();
 }
@@ -314,8 +332,9 @@ int PosixSerialPort::WriteText(const std::string& text) {
 std::string PosixSerialPort::ReadText(int count) {
     RequireOpen();
     if (count <= 0) return {};
-    const auto deadline = Clock::now() + std::chrono::milliseconds(kReadTotalConstant +
-                                                                   kReadTotalMultiplier * static_cast<long>(count));
+    const auto deadline =
+        Clock::now() +
+        std::chrono::milliseconds(kReadTotalConstant + kReadTotalMultiplier * static_cast<long>(count));
     std::string result;
     result.resize(static_cast<std::size_t>(count));
     std::size_t done = 0;

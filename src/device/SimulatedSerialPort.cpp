@@ -109,7 +109,8 @@ std::string SimulatedSerialPort::ReadText(int count) {
     Live();
     if (count <= 0) return {};
     Platform& platform = GetPlatform();
-    const std::int64_t deadline = platform.NowMs() + kReadTotalConstant + kReadTotalMultiplier * std::int64_t{count};
+    const std::int64_t deadline =
+        platform.NowMs() + kReadTotalConstant + kReadTotalMultiplier * std::int64_t{count};
     std::string result;
     for (;;) {
         Device& device = Live();

@@ -2,9 +2,9 @@
 // clock: exchanges, the wait, the answer tests and the four searches.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -78,9 +78,9 @@ TEST_F(ATCmdTest, ReplyTextRule) {
     } cases[] = {
         {"at\r\n>OK\r\n", "OK"},
         {"at\r\n> ok \r\n", "ok"},
-        {"at\r\nOK\r\n", ""},          // no ">"
-        {"at\r\n>OK", ""},             // no carriage return after it
-        {">A>B\r>C\r", "A>B"},         // the first ">" and the first CR after it
+        {"at\r\nOK\r\n", ""},   // no ">"
+        {"at\r\n>OK", ""},      // no carriage return after it
+        {">A>B\r>C\r", "A>B"},  // the first ">" and the first CR after it
         {"", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(at->GetReplyText(c.raw), c.reply) << c.raw;
@@ -148,7 +148,10 @@ TEST_F(ATCmdTest, CheckATCmdAnswerTest) {
         {"ERROR once, then OK", {"at\r\n>ERROR\r\n", "at\r\n>OK\r\n"}, true, 2},
         {"ERROR three times", {"at\r\n>ERROR\r\n", "ERROR", "ERROR\r\n", "at\r\n>OK\r\n"}, true, 4},
         {"ERROR for ever gives up", {"at\r\n>ERROR\r\n"}, false, 1 + TmuATCmd::kMaxErrorRepeats},
-        {"OK with ERROR behind it gives up", {"at\r\n>OK\r\nERROR\r\n"}, false, 1 + TmuATCmd::kMaxErrorRepeats},
+        {"OK with ERROR behind it gives up",
+         {"at\r\n>OK\r\nERROR\r\n"},
+         false,
+         1 + TmuATCmd::kMaxErrorRepeats},
         {"no answer", {""}, false, 1},
     };
     int com = 1;
@@ -157,10 +160,10 @@ TEST_F(ATCmdTest, CheckATCmdAnswerTest) {
         auto answers = c.answers;
         auto index = std::make_shared<std::size_t>(0);
         TNeltaBox& box = OpenOn(com++, Scripted([answers, index](const std::string&) {
-            const std::string a = answers[std::min(*index, answers.size() - 1)];
-            ++*index;
-            return std::optional<std::string>(a);
-        }));
+                                    const std::string a = answers[std::min(*index, answers.size() - 1)];
+                                    ++*index;
+                                    return std::optional<std::string>(a);
+                                }));
         EXPECT_EQ(at->CheckATCmd(), c.result);
         EXPECT_EQ(CountOf(box, "at"), c.atSent);
     }
@@ -345,7 +348,7 @@ TEST_F(ATCmdTest, SetNELTAAndListAccessors) {
     EXPECT_EQ(at->COMCount(), 0);
 
     at->add_COMPort(2, true, "A-B-C-D", false);  // does not respond
-    at->add_COMPort(4, true, "", true);           // responds, empty identification
+    at->add_COMPort(4, true, "", true);          // responds, empty identification
     at->add_COMPort(6, true, "NELTA-X-BOX12", true);
     EXPECT_EQ(at->SetNELTA(f1, f2, f3, f4), 2);
     EXPECT_EQ(f1 + f2 + f3 + f4, "");
@@ -417,9 +420,10 @@ TEST_F(ATCmdTest, TracesItsOperations) {
     traced.reset();
 
     const std::string log = logDir.Read();
-    for (const char* text : {"muATCmd -->>  FUNCTION : CheckATCmd", "muATCmd -->> PROCEDURE : CheckATMultiCmd",
-                             "(> Set Cmd: ) ]: = at\r", "(r_bresult) ]: = True",
-                             "muATCmd <<--  FUNCTION : CheckATCmd", "Klasse muATCmd vernichten"})
+    for (const char* text :
+         {"muATCmd -->>  FUNCTION : CheckATCmd", "muATCmd -->> PROCEDURE : CheckATMultiCmd",
+          "(> Set Cmd: ) ]: = at\r", "(r_bresult) ]: = True", "muATCmd <<--  FUNCTION : CheckATCmd",
+          "Klasse muATCmd vernichten"})
         EXPECT_NE(log.find(text), std::string::npos) << text;
 }
 

@@ -101,8 +101,8 @@ protected:
 
 TEST_F(NeltaSimTest, AnswersLikeABoxAndLogsEveryCommand) {
     const std::string log = dir.Path() + "/commands.log";
-    SimProcess sim({"--dir", dir.Path(), "--com", "2", "--model", "USB-NELTA12", "--serial", "SN-42", "--busy", "1",
-                    "--reply-delay", "5", "--log", log});
+    SimProcess sim({"--dir", dir.Path(), "--com", "2", "--model", "USB-NELTA12", "--serial", "SN-42",
+                    "--busy", "1", "--reply-delay", "5", "--log", log});
     ASSERT_TRUE(sim.WaitForLink(dir.Link(2)));
     port.SetPort("COM2");
     port.SetConnected(true);
@@ -157,7 +157,9 @@ TEST_F(NeltaSimTest, VanishingBoxBreaksThePort) {
 
 TEST_F(NeltaSimTest, RejectsBadOptions) {
     for (std::vector<std::string> args : {std::vector<std::string>{"--model", "USB-NELTA9"},
-                                          {"--fault", "sometimes"}, {"--com", "0"}, {"--busy", "x"}}) {
+                                          {"--fault", "sometimes"},
+                                          {"--com", "0"},
+                                          {"--busy", "x"}}) {
         args.insert(args.end(), {"--dir", dir.Path()});
         SimProcess sim(args);
         EXPECT_EQ(sim.Wait(), 2) << args[0];

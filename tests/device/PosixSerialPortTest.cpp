@@ -16,7 +16,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 long ElapsedMs(Clock::time_point start) {
-    return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+    return static_cast<long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
 }
 
 int ErrorCodeOf(PosixSerialPort& port) {
@@ -204,7 +205,8 @@ TEST_F(PosixPortTest, SettingsChangeOnAnOpenPort) {
         EXPECT_NO_THROW(port.SetBaudRate(rate));
         EXPECT_EQ(port.BaudRate(), rate);
     }
-    for (TParityBits parity : {TParityBits::prOdd, TParityBits::prMark, TParityBits::prSpace, TParityBits::prNone})
+    for (TParityBits parity :
+         {TParityBits::prOdd, TParityBits::prMark, TParityBits::prSpace, TParityBits::prNone})
         EXPECT_NO_THROW(port.SetParity(parity));
     port.SetStopBits(TStopBits::sbTwoStopBits);
     port.SetDataBits(TDataBits::dbSeven);
@@ -219,8 +221,8 @@ TEST(ComPortMap, PortNumbers) {
     const struct {
         const char* name;
         int n;
-    } cases[] = {{"COM1", 1}, {"com12", 12}, {"Com128", 128}, {"COM0", 0}, {"COM", 0},
-                 {"COM1a", 0}, {"LPT1", 0}, {"COM-1", 0}, {"", 0}};
+    } cases[] = {{"COM1", 1},  {"com12", 12}, {"Com128", 128}, {"COM0", 0}, {"COM", 0},
+                 {"COM1a", 0}, {"LPT1", 0},   {"COM-1", 0},    {"", 0}};
     for (const auto& c : cases) EXPECT_EQ(TComPortMap::PortNumber(c.name), c.n) << c.name;
 }
 
@@ -238,16 +240,16 @@ TEST(ComPortMap, MachineDevicesInFixedOrder) {
     const fs::path dev = root / "dev";
     const fs::path sys = root / "sys";
     fs::create_directories(dev);
-    for (const char* name : {"ttyUSB10", "ttyUSB2", "ttyACM0", "ttyS0", "ttyS1", "ttyS2", "ttyS10", "ttyX", "tty5",
-                             "console"})
+    for (const char* name :
+         {"ttyUSB10", "ttyUSB2", "ttyACM0", "ttyS0", "ttyS1", "ttyS2", "ttyS10", "ttyX", "tty5", "console"})
         std::ofstream(dev / name).put('\0');
     auto uart = [&](const char* name, const char* type) {
         fs::create_directories(sys / name / "device");
         if (type) std::ofstream(sys / name / "type") << type << "\n";
     };
-    uart("ttyS0", "4");     // a 16550A
-    uart("ttyS1", "0");     // PORT_UNKNOWN: no UART behind it
-    uart("ttyS2", nullptr); // no type attribute: the device link decides
+    uart("ttyS0", "4");      // a 16550A
+    uart("ttyS1", "0");      // PORT_UNKNOWN: no UART behind it
+    uart("ttyS2", nullptr);  // no type attribute: the device link decides
 
     const std::string d = dev.string() + "/";
     const std::vector<std::string> expected = {d + "ttyUSB2", d + "ttyUSB10", d + "ttyACM0", d + "ttyS0",

@@ -57,7 +57,9 @@ public:
     bool Ok() const { return ok_; }
     const std::string& SlavePath() const { return slave_; }
 
-    bool Write(const std::string& bytes) { return ::write(master_, bytes.data(), bytes.size()) == (ssize_t)bytes.size(); }
+    bool Write(const std::string& bytes) {
+        return ::write(master_, bytes.data(), bytes.size()) == (ssize_t)bytes.size();
+    }
 
     // Reads from the master until want bytes came or ms passed.
     std::string Read(std::size_t want, int ms = 1000) {
@@ -65,7 +67,8 @@ public:
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
         while (got.size() < want) {
             const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now()).count();
+                std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now())
+                    .count();
             if (left <= 0) break;
             pollfd p{master_, POLLIN, 0};
             if (::poll(&p, 1, static_cast<int>(left)) <= 0) break;

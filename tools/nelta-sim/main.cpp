@@ -122,8 +122,21 @@ int main(int argc, char** argv) {
     int com = 1;
     std::string logPath;
 
-    enum { kDir = 1, kCom, kModel, kSerial, kFirmware, kIdent, kBusy, kReplyDelay, kFault, kFaultAfter, kLateMs,
-           kLog, kHelp };
+    enum {
+        kDir = 1,
+        kCom,
+        kModel,
+        kSerial,
+        kFirmware,
+        kIdent,
+        kBusy,
+        kReplyDelay,
+        kFault,
+        kFaultAfter,
+        kLateMs,
+        kLog,
+        kHelp
+    };
     static const option kOptions[] = {
         {"dir", required_argument, nullptr, kDir},
         {"com", required_argument, nullptr, kCom},
@@ -143,23 +156,52 @@ int main(int argc, char** argv) {
     for (int opt; (opt = getopt_long(argc, argv, "", kOptions, nullptr)) != -1;) {
         bool ok = true;
         switch (opt) {
-            case kDir: dir = optarg; break;
-            case kCom: ok = ParseInt(optarg, com) && com >= 1; break;
-            case kModel: config.model = optarg; break;
-            case kSerial: config.serial = optarg; break;
-            case kFirmware: config.firmware = optarg; break;
-            case kIdent: config.ident = optarg; break;
-            case kBusy: ok = ParseInt(optarg, config.busyAnswers); break;
-            case kReplyDelay: ok = ParseInt(optarg, config.replyDelayMs); break;
-            case kFault: config.fault = TNeltaBox::FaultOfName(optarg, &ok); break;
-            case kFaultAfter: ok = ParseInt(optarg, config.faultAfter); break;
-            case kLateMs: ok = ParseInt(optarg, config.lateMs); break;
-            case kLog: logPath = optarg; break;
-            case kHelp: Usage(std::cout); return 0;
-            default: Usage(std::cerr); return 2;
+            case kDir:
+                dir = optarg;
+                break;
+            case kCom:
+                ok = ParseInt(optarg, com) && com >= 1;
+                break;
+            case kModel:
+                config.model = optarg;
+                break;
+            case kSerial:
+                config.serial = optarg;
+                break;
+            case kFirmware:
+                config.firmware = optarg;
+                break;
+            case kIdent:
+                config.ident = optarg;
+                break;
+            case kBusy:
+                ok = ParseInt(optarg, config.busyAnswers);
+                break;
+            case kReplyDelay:
+                ok = ParseInt(optarg, config.replyDelayMs);
+                break;
+            case kFault:
+                config.fault = TNeltaBox::FaultOfName(optarg, &ok);
+                break;
+            case kFaultAfter:
+                ok = ParseInt(optarg, config.faultAfter);
+                break;
+            case kLateMs:
+                ok = ParseInt(optarg, config.lateMs);
+                break;
+            case kLog:
+                logPath = optarg;
+                break;
+            case kHelp:
+                Usage(std::cout);
+                return 0;
+            default:
+                Usage(std::cerr);
+                return 2;
         }
         if (!ok) {
-            std::cerr << "nelta-sim: invalid value for --" << kOptions[opt - 1].name << ": " << optarg << "\n";
+            std::cerr << "nelta-sim: invalid value for --" << kOptions[opt - 1].name << ": " << optarg
+                      << "\n";
             return 2;
         }
     }
@@ -237,14 +279,15 @@ int main(int argc, char** argv) {
         log.flush();
     };
 
-    std::cout << "nelta-sim: " << portName << " " << link << " -> " << slavePath << " (" << config.model << ", "
-              << box.Ident() << ")" << std::endl;
+    std::cout << "nelta-sim: " << portName << " " << link << " -> " << slavePath << " (" << config.model
+              << ", " << box.Ident() << ")" << std::endl;
 
     int exitCode = 0;
     for (;;) {
         const std::int64_t now = NowMs();
         int timeout = 1000;
-        if (auto due = box.NextDue()) timeout = static_cast<int>(std::clamp<std::int64_t>(*due - now, 0, 1000));
+        if (auto due = box.NextDue())
+            timeout = static_cast<int>(std::clamp<std::int64_t>(*due - now, 0, 1000));
 
         pollfd fds[2] = {{master, POLLIN, 0}, {g_signalPipe[0], POLLIN, 0}};
         int rc = ::poll(fds, 2, timeout);
