@@ -16,6 +16,7 @@
 
 #include "toolkit/qt/QtForm.h"
 #include "ui/ImageList.h"
+#include "ui/ProgramActions.h"
 
 namespace {
 
@@ -107,6 +108,11 @@ TProgramView::TProgramView(QMainWindow* window, QtForm& form) {
     window->setCentralWidget(central);
     BuildStatusBar(window, form);
     window->resize(ClientWidth, ClientHeight);
+}
+
+void TProgramView::BindActions(QtForm& form, const TProgramActions& actions) {
+    if (QtControl* button = form.ControlOf(emergencyButton_))
+        button->SetAction(AsAction(actions.Action_DangerOFF()));
 }
 
 void TProgramView::BuildBanner(QWidget* parent, QtForm& form) {

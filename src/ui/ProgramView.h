@@ -20,6 +20,7 @@ class QTabBar;
 class QToolButton;
 class QWidget;
 class QtForm;
+class TProgramActions;
 
 class TProgramView {
 public:
@@ -31,6 +32,10 @@ public:
     // Builds the content into `window` (its central widget, its status bar,
     // its font and icon) and registers the controls with `form`.
     TProgramView(QMainWindow* window, QtForm& form);
+
+    // The bindings the window defines from the start: SpeedButton1 runs
+    // Action_DangerOFF (and shows its caption, image and hint).
+    void BindActions(QtForm& form, const TProgramActions& actions);
 
     TProgramView(const TProgramView&) = delete;
     TProgramView& operator=(const TProgramView&) = delete;

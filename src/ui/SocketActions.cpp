@@ -110,7 +110,8 @@ void TSocketActions::AddMenuEntries(QMenu* menu, const QString& prefix) {
 QMenu* TSocketActions::CreateTraySocketMenu(QWidget* parent) {
     auto* menu = new QMenu(QStringLiteral("Steckdosen"), parent);
     menu->setObjectName(QStringLiteral("Tray_Steckdosen_Popup"));
-    form_.AddControl(menu, ControlClass::MenuItem);
+    menu->setIcon(TImageList::Icon(TImageList::SocketOff));
+    form_.AddControl(menu, ControlClass::MenuItem)->SetHelpContext(HelpSocketMenu);
     AddMenuEntries(menu, QStringLiteral("Tray_Steckdose"));
     return menu;
 }

@@ -26,6 +26,7 @@ protected:
         sockets = std::make_unique<TSocketActions>(window.get(), *form);
         actions = std::make_unique<TProgramActions>(window.get(), *form);
         menus = std::make_unique<TMainMenus>(window.get(), *form, *actions, *sockets);
+        view->BindActions(*form, *actions);
         trayMenu = sockets->CreateTraySocketMenu(window.get());
     }
 

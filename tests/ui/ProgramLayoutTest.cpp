@@ -193,6 +193,18 @@ TEST_F(ProgramLayoutTest, SixPageTabsFitSideBySideWithTheirTextWhole) {
     }
 }
 
+TEST_F(ProgramLayoutTest, EmergencyButtonRunsTheEmergencyOffAction) {
+    QToolButton* button = view->SpeedButton1();
+    EXPECT_EQ(Find("SpeedButton1", ControlClass::SpeedButton)->BoundAction(), actions->Action_DangerOFF());
+    EXPECT_EQ(button->text(), QStringLiteral("&NOTAUS"));
+    EXPECT_EQ(button->toolTip(), QStringLiteral("Steckdosen NOTAUS "));
+    EXPECT_EQ(TImageList::IndexOf(button->icon()), TImageList::EmergencyOff);
+    int runs = 0;
+    SetActionExecuteHandler(actions->Action_DangerOFF(), [&] { ++runs; });
+    button->click();
+    EXPECT_EQ(runs, 1);
+}
+
 TEST_F(ProgramLayoutTest, BindingThePageButtonActionKeepsTheGlyphAndTakesTheHint) {
     QtControl* page = Find("SpeedButton_ACX2", ControlClass::SpeedButton);
     QtControl* edit = Find("SpeedButton_EditX2", ControlClass::SpeedButton);

@@ -133,6 +133,8 @@ TEST_F(SocketMenusLayoutTest, SocketMenusShowGroupsOfFour) {
     }
     EXPECT_EQ(trayMenu->objectName(), QStringLiteral("Tray_Steckdosen_Popup"));
     EXPECT_EQ(trayMenu->title(), QStringLiteral("Steckdosen"));
+    EXPECT_EQ(TImageList::IndexOf(trayMenu->icon()), TImageList::SocketOff);
+    EXPECT_EQ(Find("Tray_Steckdosen_Popup", ControlClass::MenuItem)->HelpContext(), 130);
 }
 
 TEST_F(SocketMenusLayoutTest, ProgramActionsHaveTheirCaptionsImagesAndHelp) {
