@@ -51,6 +51,7 @@ Timer* FakePlatform::CreateTimer() { return new FakeTimer(this); }
 MsgResult FakePlatform::MessageBox(const std::string& text, const std::string& caption,
                                    MsgButtons buttons, MsgIcon icon) {
     messages.push_back({text, caption, buttons, icon});
+    if (onMessage) onMessage(messages.back());
     if (messageAnswers.empty()) return MsgResult::Ok;
     MsgResult r = messageAnswers.front();
     messageAnswers.pop_front();

@@ -85,6 +85,9 @@ public:
     // to let a simulated device react.
     std::function<void(std::int64_t now)> onSleep;
 
+    // Called while a message box is shown (before it is answered), e.g. to
+    // look at the windows as they are during the dialog.
+    std::function<void(const ShownMessage&)> onMessage;
     std::deque<MsgResult> messageAnswers;  // next answers; OK when empty
     std::vector<ShownMessage> messages;
     int beeps = 0;
