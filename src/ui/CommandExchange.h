@@ -14,11 +14,13 @@
 // All of it runs on the user-interface thread; the waits serve the message
 // queue between their polls, so other handlers may run in the middle of an
 // exchange. Port errors (SerialPortError) are not caught here.
+#include <functional>
 #include <string>
 
 class SerialPort;
-class TAC_Program;
 class TmuATCmd;
+class TmuLogging;
+class TmVedadAzaro;
 
 class TCommandExchange {
 public:
@@ -30,7 +32,18 @@ public:
     static constexpr int kInputPolls = 200;
     static constexpr int kWaitAttempts = 100;
 
-    explicit TCommandExchange(TAC_Program& program);
+    // What the exchange reaches of its window. The port and the AT layer are
+    // created during the start-up, so they are asked for at each use.
+    struct TLinks {
+        std::function<SerialPort*()> port;                // ComPort1
+        std::function<TmuATCmd*()> atCmd;                 // the window's AT layer
+        std::function<void(const std::string&)> status;   // set_Combobox_Status
+        std::function<TmuLogging*()> programLogging;      // ProgramLogging
+    };
+
+    // `comPortLogging` is the window's COMPortLogging flag; `hub` serves the
+    // message queue during the waits. Both outlive this object.
+    TCommandExchange(TmVedadAzaro& hub, const bool& comPortLogging, TLinks links);
 
     TCommandExchange(const TCommandExchange&) = delete;
     TCommandExchange& operator=(const TCommandExchange&) = delete;
@@ -72,9 +85,14 @@ public:
     // return that follows, trimmed; empty when there is none.
     std::string ReplyText(const std::string& raw) const;
     static std::string UpperCase(std::string text);
+    // The status line (set_Combobox_Status of the box session).
+    void SetStatus(const std::string& text);
+    // The program-wide logger (null before it exists).
+    TmuLogging* ProgramLog() const;
 
 private:
-    void ServeMessages(int count);
 
-    TAC_Program& program_;
+    TmVedadAzaro& hub_;
+    const bool& comPortLogging_;
+    TLinks links_;
 };
