@@ -6,8 +6,14 @@
 #include <QShowEvent>
 #include <QWindowStateChangeEvent>
 
+#include "app/SettingsSchema.h"
+#include "store/muDataHolder.h"
+#include "store/muFileIO.h"
+#include "store/muIniIO.h"
 #include "toolkit/Platform.h"
+#include "toolkit/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
+#include "toolkit/muOperationSystem.h"
 
 TAC_Program* AC_Program = nullptr;
 
@@ -22,8 +28,8 @@ TAC_Program::TAC_Program(Application* application, QWidget* parent)
     SetName("AC_Program");
     setWindowTitle(QStringLiteral("Tavrin"));
 
-    // TODO(hub): mVedadAzaro1 = new TmVedadAzaro(this); — the toolkit hub
-    // must exist before FormCreate (steps 1, 4, 5, 7-12, 14, 19, 21, 23).
+    mVedadAzaro1 = new TmVedadAzaro(this);
+    mVedadAzaro1->SetName("mVedadAzaro1");
     CreateParts();
 
     iniCheckTimer_.reset(GetPlatform().CreateTimer());
@@ -79,8 +85,9 @@ void TAC_Program::FormCreate() {
 }
 
 void TAC_Program::SetProgramTitle() {
-    // The title "Tavrin v" + the file version of the executable (the file
-    // service's GetFileVersion) lands here with the hub.
+    const std::string version =
+        mVedadAzaro1->FileIO()->GetFileVersion(GetPlatform().ExecutablePath());
+    if (application_) application_->SetTitle("Tavrin v" + version);
 }
 
 void TAC_Program::InitLockMenuItem() {
@@ -94,13 +101,12 @@ void TAC_Program::SetStartFlags() {
 }
 
 void TAC_Program::ConnectHub() {
-    // The hub is given the application object (setApplication) and WinVersion
-    // is taken from GetWinVersion; lands with the hub.
+    mVedadAzaro1->setApplication(application_);
+    WinVersion = mVedadAzaro1->OperationSystem()->GetWinVersion();
 }
 
 void TAC_Program::RegisterSettingsSchema() {
-    // The settings schema: help topics, box indexes AC01 to AC16, index INI,
-    // index DEFAULT.
+    ::RegisterSettingsSchema(*mVedadAzaro1->Dataholder());
 }
 
 void TAC_Program::TakeAppDir() { AppDir = GetPlatform().CurrentDir(); }
@@ -109,9 +115,7 @@ void TAC_Program::BindMainIniFile() {
     // INI binding: two slots; slot 1 bound to AppDir\tavrin.ini and activated.
 }
 
-void TAC_Program::SetFormExtraWidth() {
-    // The operating system service's extra form width: 12.
-}
+void TAC_Program::SetFormExtraWidth() { mVedadAzaro1->OperationSystem()->setFormular_Extra_Width(12); }
 
 void TAC_Program::ReadMainIni() {
     // readINI_with_DataHolder: index INI from tavrin.ini.
@@ -140,8 +144,26 @@ void TAC_Program::CreateProgramLogging() {
     ProgramLogging->SetCurrentDir(AppDir);
     ProgramLogging->SetSystemPath("System\\Logging");
     ProgramLogging->SetFileName("mLogging.log");
-    // Its CompoID, Delete and ActiveLog from LogArt, DeleteFile and Logging of
-    // section INI|Logging, handed on to the hub's logger, land with the hub.
+
+    TmuDataholder* holder = mVedadAzaro1->Dataholder();
+    holder->UseIndex = "INI";
+    holder->UseSection = "Logging";
+    const std::string compoID = holder->getValueString("LogArt");
+    const bool deleteFile = holder->getValueBoolean("DeleteFile");
+    const bool active = holder->getValueBoolean("Logging");
+    ProgramLogging->SetCompoID(compoID);
+    ProgramLogging->SetDelete(deleteFile);
+    ProgramLogging->SetActiveLog(active);
+
+    // The hub's logger follows; switching it on hands its settings on to
+    // every service's logger, so it is switched last.
+    TmuCompoLogging* hubLog = mVedadAzaro1->Log();
+    hubLog->SetCurrentDir(ProgramLogging->CurrentDir());
+    hubLog->SetSystemPath(ProgramLogging->SystemPath());
+    hubLog->SetCompoID(compoID);
+    hubLog->SetDelete(deleteFile);
+    hubLog->SetActiveLog(active);
+    holder->clearUseIndexSection();
 }
 
 void TAC_Program::PrepareATCmd() {
@@ -171,10 +193,7 @@ void TAC_Program::ConfigureSerialPort() {
     // ComPort1: 57600 baud, 8 data bits, 1 stop bit, no flow control.
 }
 
-void TAC_Program::ServeMessagesOnce() {
-    // The message queue is served once (SetProcessMessages 1); lands with the
-    // hub's operating system service.
-}
+void TAC_Program::ServeMessagesOnce() { mVedadAzaro1->OperationSystem()->SetProcessMessages(1); }
 
 void TAC_Program::SearchBox() {
     // SearchCOMPorts, COMPortCount := COMCount, SearchATCmdAtAutostart,
@@ -198,15 +217,28 @@ void TAC_Program::TraceFormCreateExit() {
 // ---------------------------------------------------------------------------
 // Window events
 
+bool TAC_Program::ComFailed() const {
+    TmuDataholder* holder = mVedadAzaro1->Dataholder();
+    holder->clearUseIndexSection();
+    return holder->getValueBoolean("AC_COM_failed");
+}
+
 void TAC_Program::FormActivate() {
-    // With the data holder: "AC_COM_failed" true: nothing. Otherwise InitStart
-    // true: InitStart := false and "AC_Visible" := true; InitStart false: the
-    // socket pages are rebuilt (Init_AC_DosenChange).
+    if (ComFailed()) return;
+    if (InitStart) {
+        InitStart = false;
+        mVedadAzaro1->Dataholder()->setValueBoolean("AC_Visible", true);
+    } else {
+        // The socket pages are rebuilt here (Init_AC_DosenChange).
+    }
 }
 
 void TAC_Program::FormShow() {
-    // With the data holder: "AC_COM_failed" false enables mCloseTimer_15min;
-    // a window locked on top is taken off the top and put on it again.
+    if (!ComFailed()) {
+        // mCloseTimer_15min is enabled here.
+    }
+    // A window locked on top (tag 1 of ActionLook_Or_Unlook) is taken off the
+    // top and put on it again (Delete_WindowOnTheTop, Set_WindowOnTheTop).
 }
 
 void TAC_Program::FormHide() {
@@ -235,7 +267,7 @@ void TAC_Program::mIniCheckTimerTimer() {
         ProgramLogging->addText("INI-Datei speichern");
         ProgramLogging->exitPro(trace);
     }
-    // With the INI binding: a pending change (get_IniChange) sounds the beep.
+    if (mVedadAzaro1->IniIO()->get_IniChange()) GetPlatform().Beep();
 }
 
 bool TAC_Program::WMSysCommand(SysCommand command) {

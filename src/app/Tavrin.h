@@ -15,6 +15,7 @@
 #include "toolkit/Timer.h"
 #include "toolkit/qt/QtForm.h"
 
+class TmVedadAzaro;
 class TmuProgramLogging;
 
 class TAC_Program : public QMainWindow, public TComponent {
@@ -44,13 +45,17 @@ public:
     TmuProgramLogging* ProgramLogging = nullptr;
 
     // ---- Components ---------------------------------------------------------
-    // TODO(hub): TmVedadAzaro* mVedadAzaro1 — the toolkit hub, created in the
-    // constructor before FormCreate, once src/toolkit/mVedadAzaro.h exists.
+    // The toolkit hub with the data holder, the INI binding, the file and
+    // operating system services; created before FormCreate runs.
+    TmVedadAzaro* mVedadAzaro1 = nullptr;
     Timer* mIniCheckTimer() const { return iniCheckTimer_.get(); }
 
     Application* GetApplication() const { return application_; }
     // The window's controls as the binding services see them.
     QtForm& Form() { return form_; }
+
+    // "AC_COM_failed" with UseIndex and UseSection emptied first.
+    bool ComFailed() const;
 
     // ---- Handlers -----------------------------------------------------------
     // The start-up sequence; runs once, from the constructor.

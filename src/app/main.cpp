@@ -15,19 +15,6 @@
 #include "ui/AC_Prg_Info.h"
 #include "ui/AC_Prg_Silent.h"
 
-namespace {
-
-// Reads "AC_COM_failed" (index DEFAULT, section PRG) with UseIndex and
-// UseSection emptied first.
-bool ComFailed(TAC_Program* program) {
-    (void)program;
-    // TODO(hub): program->mVedadAzaro1->Dataholder->clearUseIndexSection();
-    //            return ...->getValueBoolean("AC_COM_failed");
-    return false;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
     // 1. A running instance is asked to come forward; this process then ends
     //    before it creates anything or touches a file.
@@ -62,7 +49,7 @@ int main(int argc, char** argv) {
 
     // 4. and 5. The message loop runs only when a box answered and the
     //    session did not end during the start.
-    if (!ComFailed(program) && !sessionEnd.Requested()) app.exec();
+    if (!program->ComFailed() && !sessionEnd.Requested()) app.exec();
 
     // 6. The windows are destroyed, the last created first; the main
     //    window's destruction saves the settings.

@@ -9,7 +9,6 @@
 #include "AppTestSupport.h"
 #include "app/Tavrin.h"
 #include "support/FakePlatform.h"
-#include "toolkit/muLogging.h"
 #include "ui/AC_Prg_COM.h"
 #include "ui/AC_Prg_Edit.h"
 #include "ui/AC_Prg_Einstellung.h"
@@ -82,61 +81,6 @@ TEST_F(WindowsTest, EachWindowHasItsNameCaptionAndGlobal) {
     EXPECT_EQ(AC_Silent, nullptr);
     EXPECT_EQ(AC_Einstellung, nullptr);
     EXPECT_EQ(AC_Program, nullptr);
-}
-
-TEST_F(WindowsTest, StartUpSetsTheProgramState) {
-    TAC_Program program(&application);
-    EXPECT_TRUE(program.NoExit);
-    EXPECT_TRUE(program.InitStart);
-    EXPECT_TRUE(program.COMPortLogging);
-    EXPECT_EQ(program.ACDosenCount, 0);
-    EXPECT_EQ(program.AppDir, platform.currentDir);
-    ASSERT_NE(program.ProgramLogging, nullptr);
-    EXPECT_EQ(program.ProgramLogging->Owner(), &program);
-    EXPECT_EQ(program.ProgramLogging->FileName(), "mLogging.log");
-    EXPECT_EQ(program.ProgramLogging->SystemPath(), "System\\Logging");
-
-    // The INI check timer runs every second from the creation on.
-    ASSERT_NE(program.mIniCheckTimer(), nullptr);
-    EXPECT_EQ(program.mIniCheckTimer()->Interval(), 1000);
-    EXPECT_TRUE(program.mIniCheckTimer()->Enabled());
-
-    program.Set_InitStart(false);
-    EXPECT_FALSE(program.InitStart);
-    program.Set_InitStart(true);
-    EXPECT_TRUE(program.InitStart);
-}
-
-TEST_F(WindowsTest, CloseCommandHidesWhileNoExitAndOnlyARealCloseEndsTheLoop) {
-    TAC_Program program(&application);
-    int closed = 0;
-    QObject::connect(&program, &TAC_Program::Closed, [&] { ++closed; });
-    program.show();
-
-    // The title bar's close: hidden, the command dropped.
-    EXPECT_FALSE(program.WMSysCommand(TAC_Program::SysCommand::Close));
-    EXPECT_FALSE(program.isVisible());
-    EXPECT_EQ(closed, 0);
-
-    // Minimise and maximise set NoExit again.
-    program.NoExit = false;
-    EXPECT_TRUE(program.WMSysCommand(TAC_Program::SysCommand::Minimize));
-    EXPECT_TRUE(program.NoExit);
-    program.NoExit = false;
-    program.show();
-    program.showMaximized();
-    EXPECT_TRUE(program.NoExit);
-
-    // With NoExit cleared the close command goes through.
-    program.NoExit = false;
-    EXPECT_TRUE(program.WMSysCommand(TAC_Program::SysCommand::Close));
-
-    // A close by the program ends the loop, with or without NoExit.
-    program.show();
-    program.NoExit = true;
-    EXPECT_TRUE(program.close());
-    EXPECT_EQ(closed, 1);
-    EXPECT_FALSE(program.isVisible());
 }
 
 }  // namespace
