@@ -54,7 +54,7 @@ QString TSingleInstance::ServerPath() const {
 TSingleInstance::Outcome TSingleInstance::Claim(int waitMs) {
     if (lockFd_ >= 0) return Outcome::First;
     const QByteArray path = QFile::encodeName(LockPath());
-    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) return Outcome::Failed;
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
         lockFd_ = fd;
