@@ -7,6 +7,7 @@
 
 #include "QtTestApp.h"
 #include "toolkit/Timer.h"
+#include "toolkit/qt/QtApplication.h"
 #include "toolkit/qt/QtPlatform.h"
 #include "toolkit/qt/QtTimer.h"
 
@@ -69,6 +70,37 @@ TEST(QtPlatform, MessageBoxOffersOkAndAbbrechen) {
         EXPECT_EQ(title, "Fehler");
         EXPECT_EQ(text, "Tavrin:\r\n\r\nKeine COM Schnittstelle");
     }
+}
+
+TEST(QtApplication, TitleIsTheProgramsOwnAndLeavesWindowCaptionsAlone) {
+    EnsureQtTestApp();
+    QtApplication application;
+    application.SetTitle("Tavrin v1.0.0.1");
+    EXPECT_EQ(application.Title(), "Tavrin v1.0.0.1");
+    EXPECT_EQ(QtApplication().Title(), "Tavrin v1.0.0.1");  // one title per program
+    // The window system would append a display name to every caption.
+    EXPECT_NE(QGuiApplication::applicationDisplayName(), "Tavrin v1.0.0.1");
+
+    // A message box without a caption of its own shows the title.
+    QtPlatform platform;
+    QString shown;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            poll.stop();
+            shown = box->windowTitle();
+            box->accept();
+        }
+    });
+    poll.start(5);
+    platform.MessageBox("Text", "", MsgButtons::Ok, MsgIcon::Information);
+    EXPECT_EQ(shown, "Tavrin v1.0.0.1");
+
+    // Serving messages runs what is pending.
+    bool ran = false;
+    QTimer::singleShot(0, [&] { ran = true; });
+    application.ProcessMessages();
+    EXPECT_TRUE(ran);
 }
 
 }  // namespace

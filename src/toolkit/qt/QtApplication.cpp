@@ -1,16 +1,20 @@
 #include "toolkit/qt/QtApplication.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
+
+namespace {
+std::string& TitleStore() {
+    static std::string title;
+    return title;
+}
+}  // namespace
 
 void QtApplication::ProcessMessages() {
     if (QCoreApplication::instance()) QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-std::string QtApplication::Title() const {
-    return QGuiApplication::applicationDisplayName().toStdString();
-}
+std::string QtApplication::Title() const { return TitleStore(); }
 
-void QtApplication::SetTitle(const std::string& title) {
-    QGuiApplication::setApplicationDisplayName(QString::fromStdString(title));
-}
+void QtApplication::SetTitle(const std::string& title) { TitleStore() = title; }
+
+std::string QtApplication::ProgramTitle() { return TitleStore(); }

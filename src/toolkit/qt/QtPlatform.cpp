@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "toolkit/qt/QtApplication.h"
 #include "toolkit/qt/QtTimer.h"
 
 namespace {
@@ -42,8 +43,7 @@ MsgResult QtPlatform::MessageBox(const std::string& text, const std::string& cap
     if (!HaveWidgets()) return StdPlatform::MessageBox(text, caption, buttons, icon);
     QMessageBox box;
     box.setIcon(ToIcon(icon));
-    box.setWindowTitle(caption.empty() ? QGuiApplication::applicationDisplayName()
-                                       : QString::fromStdString(caption));
+    box.setWindowTitle(QString::fromStdString(caption.empty() ? QtApplication::ProgramTitle() : caption));
     box.setText(QString::fromStdString(text));
     QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     QPushButton* cancel = nullptr;
