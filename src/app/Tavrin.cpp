@@ -7,10 +7,15 @@
 #include <QWindowStateChangeEvent>
 
 #include "app/SettingsSchema.h"
+#include "app/StartUp.h"
+#include "device/PosixSerialPort.h"
+#include "device/SerialPort.h"
+#include "device/muATCmd.h"
 #include "store/muDataHolder.h"
 #include "store/muFileIO.h"
 #include "store/muIniIO.h"
 #include "toolkit/Platform.h"
+#include "toolkit/mCloseTimer.h"
 #include "toolkit/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
@@ -22,6 +27,9 @@ const char* const kTraceName = "TTavrin1.FormCreate";
 }
 
 TAC_Program::TAC_Program(Application* application, QWidget* parent)
+    : TAC_Program(application, nullptr, parent) {}
+
+TAC_Program::TAC_Program(Application* application, SerialPort* comPort, QWidget* parent)
     : QMainWindow(parent), application_(application), form_(this) {
     AC_Program = this;
     setObjectName(QStringLiteral("AC_Program"));
@@ -30,7 +38,20 @@ TAC_Program::TAC_Program(Application* application, QWidget* parent)
 
     mVedadAzaro1 = new TmVedadAzaro(this);
     mVedadAzaro1->SetName("mVedadAzaro1");
+    if (!comPort) {
+        ownComPort_ = std::make_unique<PosixSerialPort>();
+        comPort = ownComPort_.get();
+    }
+    ComPort1 = comPort;
     CreateParts();
+
+    // Auto-hide: both timers wait for the start-up to find a box.
+    timerDatetime_.reset(GetPlatform().CreateTimer());
+    timerDatetime_->SetEnabled(false);
+    timerDatetime_->SetInterval(1000);
+    mCloseTimer_15min = new TmCloseTimer(this);
+    mCloseTimer_15min->SetName("mCloseTimer_15min");
+    mCloseTimer_15min->SetTimerValue(TmStringTimer::Min_15);
 
     iniCheckTimer_.reset(GetPlatform().CreateTimer());
     iniCheckTimer_->SetInterval(1000);
@@ -111,28 +132,17 @@ void TAC_Program::RegisterSettingsSchema() {
 
 void TAC_Program::TakeAppDir() { AppDir = GetPlatform().CurrentDir(); }
 
-void TAC_Program::BindMainIniFile() {
-    // INI binding: two slots; slot 1 bound to AppDir\tavrin.ini and activated.
-}
+void TAC_Program::BindMainIniFile() { StartUp::BindMainIniFile(*mVedadAzaro1, AppDir); }
 
 void TAC_Program::SetFormExtraWidth() { mVedadAzaro1->OperationSystem()->setFormular_Extra_Width(12); }
 
-void TAC_Program::ReadMainIni() {
-    // readINI_with_DataHolder: index INI from tavrin.ini.
-}
+void TAC_Program::ReadMainIni() { StartUp::ReadMainIni(*mVedadAzaro1); }
 
-void TAC_Program::PlaceWindow() {
-    // Desktop position from FormPos, then PositionX/PositionY corrected into
-    // the screen.
-}
+void TAC_Program::PlaceWindow() { StartUp::PlaceWindow(*this); }
 
-void TAC_Program::ResolveFileNames() {
-    // ProgLogFile, Actuall_LogFile, Actuall_Helpfile, COM_Count, Actuall_AcFile.
-}
+void TAC_Program::ResolveFileNames() { StartUp::ResolveFileNames(*mVedadAzaro1, AppDir); }
 
-void TAC_Program::ReadBoxFiles() {
-    // Slot 2: the box files AC01 .. COM_Count.
-}
+void TAC_Program::ReadBoxFiles() { StartUp::ReadBoxFiles(*mVedadAzaro1, AppDir); }
 
 void TAC_Program::CheckAutoStart() {
     // Action_InitAutoStart is executed.
@@ -166,10 +176,7 @@ void TAC_Program::CreateProgramLogging() {
     holder->clearUseIndexSection();
 }
 
-void TAC_Program::PrepareATCmd() {
-    // The AT command layer: created, logger set up from ProgramLogging, bound
-    // to ComPort1, its own hub given the application object.
-}
+void TAC_Program::PrepareATCmd() { StartUp::PrepareATCmd(*this); }
 
 void TAC_Program::TraceFormCreateEntry() {
     if (!ProgramLogging) return;
@@ -189,25 +196,31 @@ void TAC_Program::ShowSocketNames() {
     // AC_Name01 .. AC_Name04 onto the labels ACNameX1 .. ACNameX4.
 }
 
-void TAC_Program::ConfigureSerialPort() {
-    // ComPort1: 57600 baud, 8 data bits, 1 stop bit, no flow control.
-}
+void TAC_Program::ConfigureSerialPort() { StartUp::ConfigureSerialPort(*ComPort1); }
 
 void TAC_Program::ServeMessagesOnce() { mVedadAzaro1->OperationSystem()->SetProcessMessages(1); }
 
-void TAC_Program::SearchBox() {
-    // SearchCOMPorts, COMPortCount := COMCount, SearchATCmdAtAutostart,
-    // SearchATCmd, SearchATICmd, then SetNELTA gives neltaPosition_.
-}
+void TAC_Program::SearchBox() { neltaPosition_ = StartUp::SearchBox(*this); }
 
-void TAC_Program::ReportSearchResult() {
-    // No box: the error message, the window invisible, AC_COM_failed true;
-    // else the window visible and AC_COM_failed false.
-}
+void TAC_Program::ReportSearchResult() { StartUp::ReportSearchResult(*this, neltaPosition_); }
 
 void TAC_Program::ArmAutoClose() {
-    // With a box: the auto-close deadline now + 15 minutes, Timer_Datetime
-    // and mCloseTimer_15min enabled.
+    if (neltaPosition_ != 0) StartUp::ArmAutoClose(*this);
+}
+
+bool TAC_Program::get_com_parameter(std::string& port, int& baudRate, int& dataBits, int& stopBits, int& parity,
+                                    int& flowControl) const {
+    if (!ComPort1 || !ComPort1->Connected()) {
+        port.clear();
+        return false;
+    }
+    port = ComPort1->Port();
+    baudRate = static_cast<int>(ComPort1->BaudRate());
+    dataBits = static_cast<int>(ComPort1->DataBits());
+    stopBits = static_cast<int>(ComPort1->StopBits());
+    parity = static_cast<int>(ComPort1->Parity());
+    flowControl = static_cast<int>(ComPort1->FlowControl());
+    return true;
 }
 
 void TAC_Program::TraceFormCreateExit() {
@@ -234,9 +247,7 @@ void TAC_Program::FormActivate() {
 }
 
 void TAC_Program::FormShow() {
-    if (!ComFailed()) {
-        // mCloseTimer_15min is enabled here.
-    }
+    if (!ComFailed()) mCloseTimer_15min->SetEnabled(true);
     // A window locked on top (tag 1 of ActionLook_Or_Unlook) is taken off the
     // top and put on it again (Delete_WindowOnTheTop, Set_WindowOnTheTop).
 }

@@ -7,6 +7,7 @@
 // exchange) are separate units that work on this window; this unit holds the
 // state they share and the order in which the start-up runs them.
 #include <QMainWindow>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -15,6 +16,9 @@
 #include "toolkit/Timer.h"
 #include "toolkit/qt/QtForm.h"
 
+class SerialPort;
+class TmCloseTimer;
+class TmuATCmd;
 class TmVedadAzaro;
 class TmuProgramLogging;
 
@@ -22,7 +26,11 @@ class TAC_Program : public QMainWindow, public TComponent {
     Q_OBJECT
 public:
     // Creates the window, its parts and its components and runs FormCreate.
+    // ComPort1 is a PosixSerialPort owned by the window unless `comPort` is
+    // given (not owned; it must outlive the window), as tests do with a
+    // simulated port.
     explicit TAC_Program(Application* application, QWidget* parent = nullptr);
+    TAC_Program(Application* application, SerialPort* comPort, QWidget* parent = nullptr);
     // Runs FormDestroy (once), then frees the window's components.
     ~TAC_Program() override;
 
@@ -49,6 +57,21 @@ public:
     // operating system services; created before FormCreate runs.
     TmVedadAzaro* mVedadAzaro1 = nullptr;
     Timer* mIniCheckTimer() const { return iniCheckTimer_.get(); }
+    // The serial port to the box; never null.
+    SerialPort* ComPort1 = nullptr;
+    // The AT command layer on ComPort1; created by FormCreate.
+    TmuATCmd* muATCmd1 = nullptr;
+    // Auto-hide: the deadline (platform clock, ms since the epoch), the
+    // status-bar tick (1000 ms) and the 15-minute close timer, both disabled
+    // until the start-up found a box.
+    std::int64_t AutoCloseDeadline = 0;
+    Timer* Timer_Datetime() const { return timerDatetime_.get(); }
+    TmCloseTimer* mCloseTimer_15min = nullptr;
+
+    // The settings of ComPort1 as enumeration positions; false (and an empty
+    // port name) while the port is closed.
+    bool get_com_parameter(std::string& port, int& baudRate, int& dataBits, int& stopBits, int& parity,
+                           int& flowControl) const;
 
     Application* GetApplication() const { return application_; }
     // The window's controls as the binding services see them.
@@ -120,6 +143,9 @@ private:
     Application* application_;
     QtForm form_;
     std::unique_ptr<Timer> iniCheckTimer_;
+    std::unique_ptr<Timer> timerDatetime_;
+    // ComPort1 when the window made it itself.
+    std::unique_ptr<SerialPort> ownComPort_;
     // Position of the port whose box answered the search (0: none).
     int neltaPosition_ = 0;
     int formCreateTrace_ = 0;
