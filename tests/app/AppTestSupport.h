@@ -1,9 +1,11 @@
 #pragma once
-// A QApplication for the application-shell tests (offscreen) and a private
-// temporary folder per test.
+// A QApplication for the application-shell tests (offscreen), and an empty
+// COM folder so that a main window's port search finds no port at all.
 #include <QApplication>
 #include <QTemporaryDir>
 #include <cstdlib>
+#include <optional>
+#include <string>
 
 inline QApplication* EnsureAppTestApplication() {
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) return app;
@@ -13,3 +15,24 @@ inline QApplication* EnsureAppTestApplication() {
     static char* argv[] = {name, nullptr};
     return new QApplication(argc, argv);  // lives until the process ends
 }
+
+// Points TAVRIN_COM_DIR at an empty folder while it lives.
+class ScopedEmptyComDir {
+public:
+    ScopedEmptyComDir() {
+        if (const char* old = std::getenv("TAVRIN_COM_DIR")) previous_ = old;
+        ::setenv("TAVRIN_COM_DIR", dir_.path().toLocal8Bit().constData(), 1);
+    }
+    ~ScopedEmptyComDir() {
+        if (previous_)
+            ::setenv("TAVRIN_COM_DIR", previous_->c_str(), 1);
+        else
+            ::unsetenv("TAVRIN_COM_DIR");
+    }
+    ScopedEmptyComDir(const ScopedEmptyComDir&) = delete;
+    ScopedEmptyComDir& operator=(const ScopedEmptyComDir&) = delete;
+
+private:
+    QTemporaryDir dir_;
+    std::optional<std::string> previous_;
+};

@@ -23,6 +23,7 @@ protected:
         EnsureAppTestApplication();
         platform.currentDir = dir.path().toStdString();
     }
+    ScopedEmptyComDir noPorts;
     QTemporaryDir dir;
     FakePlatform platform;
     FakeApplication application;
