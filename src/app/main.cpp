@@ -39,8 +39,14 @@ int main(int argc, char** argv) {
 
     // 3. The six windows, in this order; the main window's creation runs
     //    the synchronous start-up.
+    // Closing the main window for real ends the loop. Closes outside the loop
+    // (the windows' destruction at the end) leave the application alone, so
+    // that a message shown later still waits for its answer.
+    bool looping = false;
     auto* program = new TAC_Program(&application);
-    QObject::connect(program, &TAC_Program::Closed, [] { QCoreApplication::exit(0); });
+    QObject::connect(program, &TAC_Program::Closed, [&looping] {
+        if (looping) QCoreApplication::exit(0);
+    });
     auto* einstellung = new TAC_Einstellung();
     auto* edit = new TAC_Edit();
     auto* about = new TAC_AboutBox();
@@ -49,7 +55,11 @@ int main(int argc, char** argv) {
 
     // 4. and 5. The message loop runs only when a box answered and the
     //    session did not end during the start.
-    if (!program->ComFailed() && !sessionEnd.Requested()) app.exec();
+    if (!program->ComFailed() && !sessionEnd.Requested()) {
+        looping = true;
+        app.exec();
+        looping = false;
+    }
 
     // 6. The windows are destroyed, the last created first; the main
     //    window's destruction saves the settings.
