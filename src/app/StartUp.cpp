@@ -190,8 +190,8 @@ int SearchBox(TAC_Program& program) {
         // asked): the error is shown as any port error is, and the start goes
         // on as one without a box.
         at->Log()->addErr(std::string("Fehler bei der Suche nach der Box: ") + e.what());
-        const Application* app = program.GetApplication();
-        GetPlatform().MessageBox(e.what(), app ? app->Title() : "Tavrin", MsgButtons::Ok, MsgIcon::Error);
+        // Without a caption the message box shows the program's title.
+        GetPlatform().MessageBox(e.what(), "", MsgButtons::Ok, MsgIcon::Error);
         return 0;
     }
 }
@@ -199,9 +199,7 @@ int SearchBox(TAC_Program& program) {
 void ReportSearchResult(TAC_Program& program, int position) {
     TmuDataholder* holder = program.mVedadAzaro1->Dataholder();
     if (position == 0) {
-        const Application* app = program.GetApplication();
-        GetPlatform().MessageBox(kNoComPortMessage, app ? app->Title() : "Tavrin", MsgButtons::Ok,
-                                 MsgIcon::Error);
+        GetPlatform().MessageBox(kNoComPortMessage, "", MsgButtons::Ok, MsgIcon::Error);
         program.setVisible(false);
         holder->clearUseIndexSection();
         holder->setValueBoolean("AC_COM_failed", true);

@@ -185,6 +185,7 @@ TEST_F(StartUpTest, EmptyFolderKeepsEveryDefaultAndEndsWithTheMessage) {
     EXPECT_EQ(last.text, "Tavrin:\r\n\r\nKeine COM Schnittstelle vorhanden, Anwendung beendet sich.");
     EXPECT_EQ(last.buttons, MsgButtons::Ok);
     EXPECT_EQ(last.icon, MsgIcon::Error);
+    EXPECT_EQ(last.caption, "");  // the program title
     EXPECT_EQ(NoBoxMessages(f.platform).size(), 1u);
     EXPECT_TRUE(p.ComFailed());
     EXPECT_FALSE(p.isVisible());
