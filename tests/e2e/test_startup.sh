@@ -51,6 +51,22 @@ wait_window() {
     return 1
 }
 
+# Confirms the program's message windows with Enter (again every half
+# second, in case a key arrived before a window was ready) until process $1
+# ends, for at most 30 s; the number of distinct windows goes to shown.
+confirm_until_end() {
+    local seen=" "
+    for _ in $(seq 60); do
+        kill -0 "$1" 2>/dev/null || break
+        for box in $(xdotool search --onlyvisible --name '^Tavrin v' 2>/dev/null); do
+            case "$seen" in *" $box "*) ;; *) seen="$seen$box " ;; esac
+            xdotool key --window "$box" Return 2>/dev/null
+        done
+        sleep 0.5
+    done
+    shown=$(echo $seen | wc -w)
+}
+
 # Waits (at most $2 tenths of a second) for process $1 to end; its status
 # goes to rc.
 wait_end() {
@@ -106,8 +122,9 @@ echo "message after $took ms (start-up and 128 missing ports)"
 kill -0 "$tav" 2>/dev/null || fail "program ended before the message was confirmed"
 sleep 0.3
 kill -0 "$tav" 2>/dev/null || fail "program ended while the message was shown"
-xdotool key --window "$box" Return 2>/dev/null
-wait_end "$tav" 100 || fail "program still running after the message was confirmed"
+confirm_until_end "$tav"
+[ "$shown" -eq 1 ] || fail "$shown message windows instead of one"
+wait_end "$tav" 10 || fail "program still running after the message was confirmed"
 [ "$rc" -eq 0 ] || fail "program ended with $rc"
 [ "$(cd "$work/app2" && find . -type f)" = "./System/Hilfe/tavrin_DE.chm" ] ||
     fail "files created: $(cd "$work/app2" && find . -type f)"
@@ -118,22 +135,9 @@ mkdir -p "$work/app3"
 (cd "$work/app3" && TAVRIN_COM_DIR="$work/com2" exec "$tavrin") >"$work/tavrin3.out" 2>&1 &
 tav=$!
 pids+=("$tav")
-# Confirms each message window once (ids already confirmed are skipped)
-# until the program ends, for at most 30 s.
-seen=" "
-for _ in $(seq 300); do
-    kill -0 "$tav" 2>/dev/null || break
-    for box in $(xdotool search --onlyvisible --name '^Tavrin v' 2>/dev/null); do
-        case "$seen" in *" $box "*) continue ;; esac
-        seen="$seen$box "
-        sleep 0.2
-        xdotool key --window "$box" Return 2>/dev/null
-    done
-    sleep 0.1
-done
-shown=$(echo $seen | wc -w)
+confirm_until_end "$tav"
 [ "$shown" -ge 1 ] || fail "no message in an empty folder"
-wait_end "$tav" 100 || fail "program still running after $shown messages were confirmed"
+wait_end "$tav" 10 || fail "program still running after $shown messages were confirmed"
 [ "$rc" -eq 0 ] || fail "program ended with $rc"
 [ -z "$(ls -A "$work/app3")" ] || fail "files created: $(ls -A "$work/app3")"
 echo "empty folder: $shown messages confirmed, ended with $rc"
