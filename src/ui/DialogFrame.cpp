@@ -1,0 +1,100 @@
+#include "ui/DialogFrame.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPalette>
+#include <QAction>
+#include <QWidget>
+
+#include "app/Tavrin.h"
+#include "toolkit/mVedadAzaro.h"
+#include "toolkit/muOperationSystem.h"
+#include "ui/MainMenus.h"
+
+#include "toolkit/qt/QtForm.h"
+#include "ui/ImageList.h"
+
+namespace DialogFrame {
+
+QFont BaseFont() {
+    QFont font(QStringLiteral("Tahoma"));
+    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
+    font.setPointSize(8);
+    return font;
+}
+
+QFont BoldPixelFont(const QFont& base, int pixels) {
+    QFont font = base;
+    font.setBold(true);
+    if (pixels > 0) font.setPixelSize(pixels);
+    return font;
+}
+
+QWidget* BuildBanner(QWidget* parent, QtForm& form, const QString& titleText, const char* titleName, QLabel** title) {
+    auto* banner = new QWidget(parent);
+    banner->setFixedHeight(kHeight);
+    auto* grid = new QGridLayout(banner);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(0);
+
+    auto* background = new QLabel(banner);
+    background->setObjectName(QStringLiteral("Image_BK_Banner"));
+    background->setPixmap(TImageList::Banner());
+    background->setScaledContents(true);
+    background->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    form.AddControl(background, ControlClass::Other)->SetHelpContext(kHelpContext);
+    grid->addWidget(background, 0, 0);
+
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(8, 4, 8, 0);
+    row->setSpacing(7);
+    auto* icon = new QLabel(banner);
+    icon->setObjectName(QStringLiteral("Image_Job_Icon"));
+    icon->setFixedSize(33, 33);
+    icon->setPixmap(TImageList::ProgramIcon().pixmap(32, 32));
+    icon->setAlignment(Qt::AlignCenter);
+    form.AddControl(icon, ControlClass::Other)->SetHelpContext(kHelpContext);
+    row->addWidget(icon, 0, Qt::AlignTop);
+
+    auto* label = new QLabel(titleText, banner);
+    label->setObjectName(QString::fromLatin1(titleName));
+    label->setFont(BoldPixelFont(BaseFont(), 21));
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, Qt::white);
+    label->setPalette(palette);
+    label->setContentsMargins(0, 4, 0, 0);
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    form.AddControl(label, ControlClass::Label);
+    row->addWidget(label, 1, Qt::AlignTop);
+    grid->addLayout(row, 0, 0);
+    if (title) *title = label;
+    return banner;
+}
+
+TmuOperationSystem* Placement() {
+    return AC_Program != nullptr ? AC_Program->mVedadAzaro1->OperationSystem() : nullptr;
+}
+
+bool MainWindowLocked() {
+    if (AC_Program == nullptr) return false;
+    QAction* lock = AC_Program->MainMenus().ActionLook_Or_Unlook();
+    return lock != nullptr && lock->property("tag").toInt() == 1;
+}
+
+void HandOverTop(Form& dialog) {
+    if (!MainWindowLocked()) return;
+    TmuOperationSystem* os = Placement();
+    os->Delete_WindowOnTheTop(&AC_Program->Form());
+    os->Set_WindowOnTheTop(&dialog);
+}
+
+void PlaceBeside(Form& dialog, Form* beside) {
+    TmuOperationSystem* os = Placement();
+    if (os == nullptr) return;
+    if (beside == nullptr) beside = &AC_Program->Form();
+    const TRect at = os->getDialogPosition(beside, &dialog);
+    dialog.SetPosition(at.x, at.y);
+}
+
+}  // namespace DialogFrame
