@@ -73,10 +73,6 @@ TEmergencyOff::TEmergencyOff(TParts parts, TState state, QAction* dangerOff)
     : parts_(parts), state_(std::move(state)), dangerOff_(dangerOff) {
     if (dangerOff_ == nullptr) return;
     SetActionExecuteHandler(dangerOff_, [this] { Action_DangerOFFExecute(); });
-    // The wide button under the banner shows the action's caption and image
-    // and runs it.
-    if (QToolButton* button = parts_.view.SpeedButton1(); button && !button->defaultAction())
-        button->setDefaultAction(dangerOff_);
 }
 
 TEmergencyOff::~TEmergencyOff() {

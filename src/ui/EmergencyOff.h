@@ -45,8 +45,8 @@ public:
         std::function<TmuLogging*()> programLogging;
     };
 
-    // Connects `dangerOff` (Action_DangerOFF, may be null) to
-    // Action_DangerOFFExecute and binds the view's SpeedButton1 to it.
+    // Connects `dangerOff` (Action_DangerOFF, may be null; the view's
+    // SpeedButton1 and the tray entry run it) to Action_DangerOFFExecute.
     TEmergencyOff(TParts parts, TState state, QAction* dangerOff);
     ~TEmergencyOff();
 

@@ -17,6 +17,7 @@ protected:
         Build(BoxConfig(model));
         count = sockets;
         MakeTabs(count);
+        view->BindActions(*form, *actions);
         emergency = std::make_unique<TEmergencyOff>(
             TEmergencyOff::TParts{*view, *this->sockets, *switching, *exchange, *hub},
             TEmergencyOff::TState{count, [] { return static_cast<TmuLogging*>(nullptr); }},
@@ -55,8 +56,8 @@ TEST_F(EmergencyOffTest, ConfirmedItClearsEverySocketShowsTheBoxSocketsOffAndSen
     const QString caption5 = Caption(5);
     TakeCommands();
 
-    // From the wide button under the banner.
-    view->SpeedButton1()->click();
+    // From the wide button under the banner: one click, one emergency off.
+    form->ControlOf(view->SpeedButton1())->Click();
 
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0].text, "ACHTUNG: NOTAUS, sind Sie sicher!");
