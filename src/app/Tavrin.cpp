@@ -258,8 +258,19 @@ void TAC_Program::FormHide() {
 }
 
 void TAC_Program::FormClose() {
-    // The "TTavrin1.FormClose" trace; with NoExit set the "Sorry NoExit" line
-    // and "AC_Visible" := false.
+    // A close that reaches this handler always ends the program; with NoExit
+    // still set it comes from the end of the run (the session's end, the
+    // silent-start window's destruction), and the window is no longer meant
+    // to be visible.
+    const int trace =
+        ProgramLogging ? ProgramLogging->addCall({"addPro", "TTavrin1.FormClose", "i_Action", "TCloseAction"}) : 0;
+    if (NoExit) {
+        if (ProgramLogging) ProgramLogging->addText("Sorry NoExit verhindert das Beenden vom Programm");
+        TmuDataholder* holder = mVedadAzaro1->Dataholder();
+        holder->clearUseIndexSection();
+        holder->setValueBoolean("AC_Visible", false);
+    }
+    if (ProgramLogging) ProgramLogging->exitPro(trace);
 }
 
 void TAC_Program::FormDestroy() {
