@@ -19,6 +19,10 @@
 #include "toolkit/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
+#include "ui/MainMenus.h"
+#include "ui/ProgramActions.h"
+#include "ui/ProgramView.h"
+#include "ui/SocketActions.h"
 
 TAC_Program* AC_Program = nullptr;
 
@@ -70,6 +74,11 @@ TAC_Program::~TAC_Program() {
 void TAC_Program::CreateParts() {
     // The widgets, actions, menus, tray icon, serial port and timers of the
     // window's parts are created here, in the order of the window resource.
+    view_ = std::make_unique<TProgramView>(this, form_);
+    socketActions_ = std::make_unique<TSocketActions>(this, form_);
+    programActions_ = std::make_unique<TProgramActions>(this, form_);
+    mainMenus_ = std::make_unique<TMainMenus>(this, form_, *programActions_, *socketActions_);
+    view_->BindActions(form_, *programActions_);
 }
 
 // ---------------------------------------------------------------------------

@@ -21,6 +21,10 @@ class TmCloseTimer;
 class TmuATCmd;
 class TmVedadAzaro;
 class TmuProgramLogging;
+class TMainMenus;
+class TProgramActions;
+class TProgramView;
+class TSocketActions;
 
 class TAC_Program : public QMainWindow, public TComponent {
     Q_OBJECT
@@ -76,6 +80,11 @@ public:
     Application* GetApplication() const { return application_; }
     // The window's controls as the binding services see them.
     QtForm& Form() { return form_; }
+    // The widgets, the socket actions, the program actions and the menu bar.
+    TProgramView& View() const { return *view_; }
+    TSocketActions& SocketActions() const { return *socketActions_; }
+    TProgramActions& ProgramActions() const { return *programActions_; }
+    TMainMenus& MainMenus() const { return *mainMenus_; }
 
     // "AC_COM_failed" with UseIndex and UseSection emptied first.
     bool ComFailed() const;
@@ -142,6 +151,10 @@ private:
 
     Application* application_;
     QtForm form_;
+    std::unique_ptr<TProgramView> view_;
+    std::unique_ptr<TSocketActions> socketActions_;
+    std::unique_ptr<TProgramActions> programActions_;
+    std::unique_ptr<TMainMenus> mainMenus_;
     std::unique_ptr<Timer> iniCheckTimer_;
     std::unique_ptr<Timer> timerDatetime_;
     // ComPort1 when the window made it itself.
