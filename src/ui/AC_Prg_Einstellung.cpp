@@ -17,8 +17,10 @@
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <optional>
 
 #include "app/Tavrin.h"
@@ -128,7 +130,10 @@ TAC_Einstellung::TAC_Einstellung(QWidget* parent)
     column->addWidget(pageArea, 1);
     column->addWidget(BuildButtonBar());
 
-    setFixedSize(kClientWidth, kClientHeight);
+    // 440 x 380 as the dialog is drawn; wider where the system's font needs
+    // more room for the six page tabs side by side.
+    const int tabsWidth = pages_->tabBar()->sizeHint().width() + 2 * 4 + 8;
+    setFixedSize(std::max(kClientWidth, tabsWidth), kClientHeight);
 
     // Closes no window by itself: its expiry presses Cancel.
     closeTimer_ = new TmCloseTimer(this);

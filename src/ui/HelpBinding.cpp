@@ -7,6 +7,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QWhatsThis>
 #include <QWidget>
 #include <array>
@@ -68,6 +70,9 @@ int THookHelpSystem::HelpContextOf(QObject* object) {
         if (const int c = EntryContext(menu->activeAction())) return c;
     } else if (auto* bar = qobject_cast<QMenuBar*>(object)) {
         if (const int c = EntryContext(bar->activeAction())) return c;
+    } else if (auto* tabs = qobject_cast<QTabWidget*>(object ? object->parent() : nullptr)) {
+        // The tabs of a page control: the page shown.
+        if (qobject_cast<QTabBar*>(object) && tabs->currentWidget()) object = tabs->currentWidget();
     }
     for (QObject* o = object; o != nullptr; o = o->parent()) {
         if (const int c = ContextOf(o)) return c;
