@@ -19,6 +19,7 @@
 #include "toolkit/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
+#include "ui/AC_Prg_Silent.h"
 #include "ui/MainMenus.h"
 #include "ui/ProgramActions.h"
 #include "ui/ProgramView.h"
@@ -262,8 +263,10 @@ void TAC_Program::FormShow() {
 }
 
 void TAC_Program::FormHide() {
-    // SilentInitStart of the silent-start window is cleared and
-    // mCloseTimer_15min disabled.
+    // A hidden window neither finishes the deferred start any more nor
+    // closes itself after 15 minutes.
+    if (AC_Silent) AC_Silent->Set_InitStart(false);
+    if (mCloseTimer_15min) mCloseTimer_15min->SetEnabled(false);
 }
 
 void TAC_Program::FormClose() {
