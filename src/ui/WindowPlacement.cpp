@@ -113,11 +113,7 @@ QPoint TWindowPlacement::PresetPosition(int index, int dw, int dh, int w, int h)
 
 QSize TWindowPlacement::OuterSize() const {
     if (!links_.window) return {FormWidth, FormHeight};
-    const QSize frame = links_.window->frameGeometry().size();
-    if (frame != links_.window->geometry().size()) return frame;
-    // No frame known yet (before the first show, or without a window
-    // manager): the size the program gives its window.
-    return {FormWidth, FormHeight};
+    return links_.window->frameGeometry().size();
 }
 
 void TWindowPlacement::set_New_Formpostion(int index) {

@@ -31,7 +31,8 @@ class TStatusClock;
 class TWindowPlacement : public QObject {
     Q_OBJECT
 public:
-    // The outer size of the main window as the program defines it.
+    // The outer size of the main window as the program defines it (without
+    // a window, the presets are computed for it).
     static constexpr int FormWidth = 330;
     static constexpr int FormHeight = 560;
     static constexpr int PresetCount = 9;
@@ -64,8 +65,8 @@ public:
     static QPoint PresetPosition(int index, int dw, int dh, int w, int h);
     // The stored name of a preset ("TopLeft" ...); empty outside 0 to 8.
     static const char* PresetName(int index);
-    // The window's outer size: its frame when the window system reports one,
-    // else the size the program defines.
+    // The window's outer size, frame included (before the window system has
+    // framed it, the window alone).
     QSize OuterSize() const;
 
     void Set_MulitDesktop_Position(int index);

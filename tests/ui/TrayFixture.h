@@ -3,8 +3,9 @@
 // widgets (offscreen), wired as the main window wires them, with the toolkit
 // hub and the settings schema, on the virtual clock of FakePlatform. The
 // desktop is one 1920 x 1080 screen; the window's outer size is the
-// program's 330 x 560 (the offscreen platform draws no frame). The tray is
-// taken as present unless a test says otherwise.
+// program's 330 x 560 until it is shown (the offscreen platform then adds a
+// frame of its own). The tray is taken as present unless a test says
+// otherwise.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -47,6 +48,7 @@ protected:
         sockets = std::make_unique<TSocketActions>(window.get(), *form);
         actions = std::make_unique<TProgramActions>(window.get(), *form);
         menus = std::make_unique<TMainMenus>(window.get(), *form, *actions, *sockets);
+        window->resize(330, 560);  // never shown unframed: the outer size
         hub = std::make_unique<TmVedadAzaro>();
         hub->setApplication(&application);
         RegisterSettingsSchema(*hub->Dataholder());

@@ -60,10 +60,16 @@ TEST_F(WindowPlacementTest, MouseMoveStoresWhereTheWindowIs) {
     EXPECT_EQ(Holder().getValueString("INI|TAVRIN|FormPos"), "TopLeft");  // the preset stays
 }
 
-TEST_F(WindowPlacementTest, OuterSizeIsTheProgramsUntilAFrameIsKnown) {
+TEST_F(WindowPlacementTest, PresetsUseTheOuterSizeFrameIncluded) {
     EXPECT_EQ(placement->OuterSize(), QSize(330, 560));
     placement->FixWindowSize();
     EXPECT_EQ(window->minimumSize(), window->maximumSize());
+    window->show();
+    const QSize outer = window->frameGeometry().size();
+    EXPECT_EQ(placement->OuterSize(), outer);
+    actions->Action_Desktop(8)->trigger();
+    EXPECT_EQ(window->frameGeometry().topLeft(), QPoint(1920 - outer.width() - 10, 1080 - outer.height() - 35));
+    EXPECT_EQ(window->size(), QSize(330, 560));  // not resizable
 }
 
 TEST_F(WindowPlacementTest, CloseTimerExpiryHidesOrEndsByNoExit) {
