@@ -9,8 +9,10 @@
 #include <QVBoxLayout>
 
 #include "app/Tavrin.h"
+#include "toolkit/mVedadAzaro.h"
 #include "toolkit/muOperationSystem.h"
 #include "ui/DialogFrame.h"
+#include "ui/HelpBinding.h"
 
 TAC_COM* AC_COM = nullptr;
 
@@ -152,6 +154,13 @@ TAC_COM::TAC_COM(QWidget* parent)
     connect(cancelButton_, &QPushButton::clicked, this, [this] { done(2); });
 
     setFixedSize(ClientWidth, ClientHeight);
+
+    // The dialog's own topic of the help table.
+    if (AC_Program != nullptr) {
+        const int context = THelpBinding::TopicContext(*AC_Program->mVedadAzaro1->Dataholder(),
+                                                       "hlp_serielleschnittstelle");
+        if (context > 0) setProperty("helpContext", context);
+    }
 }
 
 TAC_COM::~TAC_COM() {

@@ -216,6 +216,21 @@ void THelpBinding::BindSettingsDialog(TmuComponents& binder, Form& dialog) {
     const std::string logging = Topic("hlp_com-port-logging");
     binder.SetTabsheet(&dialog, "TabSheet_COM_Port2", logging, item);
     binder.SetPanel(&dialog, "Panel2", logging, item);
+
+    // The box options that have a topic of their own.
+    binder.SetGroupbox(&dialog, "GroupBox_Werkseinstellung", Topic("hlp_werkseinstellung"), item);
+    binder.SetGroupbox(&dialog, "GroupBox_NELTA_Schaltzeiten", Topic("hlp_funktion-ac-schaltzeiten"), item);
+    binder.SetGroupbox(&dialog, "GroupBox_NELTA_Passwort", Topic("hlp_funktion-passwort-aktiv"), item);
+}
+
+int THelpBinding::TopicContext(TmuDataholder& holder, const char* topic) {
+    const std::string index = holder.UseIndex;
+    const std::string section = holder.UseSection;
+    holder.clearUseIndexSection();
+    const int context = holder.getValueInteger(Topic(topic));
+    holder.UseIndex = index;
+    holder.UseSection = section;
+    return context;
 }
 
 void THelpBinding::Action_AC_Prg_HelpExecute() {

@@ -25,6 +25,7 @@ class QEvent;
 class QtForm;
 class THelpViewer;
 class TmuComponents;
+class TmuDataholder;
 class TmuLogging;
 class TmVedadAzaro;
 
@@ -86,6 +87,8 @@ public:
     void Update_HelpIndex();
     // The settings dialog's bindings (at the dialog's creation).
     static void BindSettingsDialog(TmuComponents& binder, Form& dialog);
+    // The context number of a topic of the help table ("hlp_serielleschnittstelle").
+    static int TopicContext(TmuDataholder& holder, const char* topic);
 
     // "&Hilfe": the help at context 500, whatever has the focus.
     void Action_AC_Prg_HelpExecute();

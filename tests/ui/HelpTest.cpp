@@ -9,6 +9,8 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QPlainTextEdit>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
@@ -22,6 +24,7 @@
 #include "app/Tavrin.h"
 #include "store/muDataHolder.h"
 #include "support/ProgramFixture.h"
+#include "ui/AC_Prg_COM.h"
 #include "ui/AC_Prg_Einstellung.h"
 #include "ui/HelpBinding.h"
 #include "ui/HelpViewer.h"
@@ -193,6 +196,10 @@ TEST_F(ProgramHelpTest, F1OnAControlOpensItsContextOrTheFirstOfItsParents) {
         {AC_Einstellung->CheckBox_Autostat_Silent(), 720},
         {AC_Einstellung->CheckBox_Autoclose_15min(), 730},
         {AC_Einstellung->Memo_COMPort(), 480},
+        {AC_Einstellung->AC_OnOFF_Delay(), 430},
+        {AC_Einstellung->Button_NELTA_RESET(), 440},
+        {AC_Einstellung->AC_Edit_PWD(), 420},
+        {AC_COM->ComboBox_Parity(), 810},
         {AC_Einstellung->PageWidget(TAC_Einstellung::PageFirmware), 80},  // the page control's context
         {AC_Einstellung->BitBtn_Ok_Setup(), 80},                          // the window's context
     };
