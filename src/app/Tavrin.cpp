@@ -20,6 +20,7 @@
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
 #include "ui/AC_Prg_Silent.h"
+#include "ui/HelpBinding.h"
 #include "ui/MainMenus.h"
 #include "ui/ProgramActions.h"
 #include "ui/ProgramView.h"
@@ -80,6 +81,8 @@ void TAC_Program::CreateParts() {
     programActions_ = std::make_unique<TProgramActions>(this, form_);
     mainMenus_ = std::make_unique<TMainMenus>(this, form_, *programActions_, *socketActions_);
     view_->BindActions(form_, *programActions_);
+    helpBinding_ = std::make_unique<THelpBinding>(THelpBinding::TLinks{
+        form_, *mVedadAzaro1, programActions_->Action_AC_Prg_Help(), [this] { return ProgramLogging; }});
 }
 
 // ---------------------------------------------------------------------------
@@ -194,9 +197,7 @@ void TAC_Program::TraceFormCreateEntry() {
     ProgramLogging->addText("Alle Klassen erstellen, die notwendig sind !!!");
 }
 
-void TAC_Program::InitHelp() {
-    // Help file test, help hook, Update_HelpIndex.
-}
+void TAC_Program::InitHelp() { helpBinding_->InitHelp(); }
 
 void TAC_Program::LoadGlyphs() {
     // The three glyph bitmaps; the first on SpeedButton_ACX1 .. 4.

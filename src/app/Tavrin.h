@@ -25,6 +25,7 @@ class TMainMenus;
 class TProgramActions;
 class TProgramView;
 class TSocketActions;
+class THelpBinding;
 
 class TAC_Program : public QMainWindow, public TComponent {
     Q_OBJECT
@@ -85,6 +86,8 @@ public:
     TSocketActions& SocketActions() const { return *socketActions_; }
     TProgramActions& ProgramActions() const { return *programActions_; }
     TMainMenus& MainMenus() const { return *mainMenus_; }
+    // Context help: the help hook, the help table on the controls, "&Hilfe".
+    THelpBinding& HelpBinding() const { return *helpBinding_; }
 
     // "AC_COM_failed" with UseIndex and UseSection emptied first.
     bool ComFailed() const;
@@ -155,6 +158,7 @@ private:
     std::unique_ptr<TSocketActions> socketActions_;
     std::unique_ptr<TProgramActions> programActions_;
     std::unique_ptr<TMainMenus> mainMenus_;
+    std::unique_ptr<THelpBinding> helpBinding_;
     std::unique_ptr<Timer> iniCheckTimer_;
     std::unique_ptr<Timer> timerDatetime_;
     // ComPort1 when the window made it itself.
