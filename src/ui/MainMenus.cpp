@@ -9,6 +9,7 @@
 #include <QStyleOptionMenuItem>
 #include <algorithm>
 
+#include "toolkit/qt/ColumnMenu.h"
 #include "toolkit/qt/QtForm.h"
 #include "ui/ImageList.h"
 #include "ui/ProgramActions.h"
@@ -65,8 +66,9 @@ private:
 };
 
 QMenu* AddSubmenu(QWidget* parent, QtForm& form, const char* name, const char* caption, int imageIndex,
-                  int helpContext) {
-    auto* menu = new QMenu(QString::fromUtf8(caption), parent);
+                  int helpContext, bool columns = false) {
+    QMenu* menu = columns ? new TColumnMenu(QString::fromUtf8(caption), parent)
+                          : new QMenu(QString::fromUtf8(caption), parent);
     menu->setObjectName(QString::fromLatin1(name));
     menu->setIcon(TImageList::Icon(imageIndex));
     QtControl* control = form.AddControl(menu, ControlClass::MenuItem);
@@ -103,7 +105,7 @@ TMainMenus::TMainMenus(QMainWindow* window, QtForm& form, const TProgramActions&
     einstellungen_ = AddItem(menuBar_, form, "Menu_Einstellungen", actions.Action_AC_Prg_Setup());
 
     steckdosen_ = AddSubmenu(menuBar_, form, "Menu_Steckdosen", "&Steckdosen", TImageList::SocketOff,
-                             HelpMenuSteckdosen);
+                             HelpMenuSteckdosen, /*columns=*/true);
     menuBar_->addMenu(steckdosen_);
     sockets.AddMainMenuEntries(steckdosen_);
 

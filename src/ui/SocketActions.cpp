@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QWidget>
 
+#include "toolkit/qt/ColumnMenu.h"
 #include "toolkit/qt/QtForm.h"
 #include "ui/ImageList.h"
 
@@ -94,21 +95,23 @@ void TSocketActions::SetOnButtonToggle(SocketHandler handler) { hooks_->buttonTo
 void TSocketActions::SetOnEdit(SocketHandler handler) { hooks_->edit = std::move(handler); }
 
 void TSocketActions::AddMenuEntries(QMenu* menu, const QString& prefix) {
-    // The sockets appear in groups of four: 1-4, 5-8, ... 21-24. Separators
-    // that end up next to each other or at the end (sockets hidden for a
-    // smaller box) are folded away by the menu.
+    // Three columns of eight (a column menu breaks before sockets 9 and 17),
+    // each column two groups of four. Separators that end up next to each
+    // other, at a column's edge or at the end (sockets hidden for a smaller
+    // box) are folded away by the menu.
     menu->setSeparatorsCollapsible(true);
     for (int n = 1; n <= SocketCount; ++n) {
         if (n > 1 && (n - 1) % 4 == 0) menu->addSeparator();
         auto* entry = new QAction(menu);
         entry->setObjectName(prefix + QString::number(n));
+        if (n == 9 || n == 17) TColumnMenu::SetColumnBreak(entry);
         menu->addAction(entry);
         form_.AddControl(entry, ControlClass::MenuItem)->SetAction(AsAction(Toggle(n)));
     }
 }
 
 QMenu* TSocketActions::CreateTraySocketMenu(QWidget* parent) {
-    auto* menu = new QMenu(QStringLiteral("Steckdosen"), parent);
+    auto* menu = new TColumnMenu(QStringLiteral("Steckdosen"), parent);
     menu->setObjectName(QStringLiteral("Tray_Steckdosen_Popup"));
     menu->setIcon(TImageList::Icon(TImageList::SocketOff));
     form_.AddControl(menu, ControlClass::MenuItem)->SetHelpContext(HelpSocketMenu);

@@ -50,8 +50,9 @@ public:
     void SetOnButtonToggle(SocketHandler handler);
     void SetOnEdit(SocketHandler handler);
 
-    // Fills `menu` with the 24 entries <prefix>1 to <prefix>24 (groups of four
-    // divided by separators) and registers them with `form` as menu items.
+    // Fills `menu` with the 24 entries <prefix>1 to <prefix>24 and registers
+    // them with `form` as menu items: groups of four divided by separators,
+    // column breaks before 9 and 17 (three columns of eight in a column menu).
     void AddMenuEntries(QMenu* menu, const QString& prefix);
     // The main menu's entries "ItemSteckdose<n>" into `menu`.
     void AddMainMenuEntries(QMenu* menu) { AddMenuEntries(menu, QStringLiteral("ItemSteckdose")); }

@@ -5,6 +5,7 @@
 #include <QMenuBar>
 
 #include "LayoutFixture.h"
+#include "toolkit/qt/ColumnMenu.h"
 #include "ui/ImageList.h"
 
 namespace {
@@ -131,6 +132,39 @@ TEST_F(SocketMenusLayoutTest, SocketMenusShowGroupsOfFour) {
         }
         EXPECT_EQ(layout, expected);
     }
+    // Three columns of eight, each two groups of four; hiding the entries of
+    // sockets a smaller box lacks leaves no empty column and no stray line.
+    for (QMenu* menu : {menus->Menu_Steckdosen(), trayMenu}) {
+        SCOPED_TRACE(menu->objectName().toStdString());
+        auto* columnMenu = qobject_cast<TColumnMenu*>(menu);
+        ASSERT_NE(columnMenu, nullptr);
+        auto describe = [&] {
+            QList<QStringList> columns;
+            for (const auto& column : columnMenu->Columns()) {
+                QStringList names;
+                for (QAction* a : column)
+                    names << (a->isSeparator() ? QStringLiteral("-") : a->text().simplified());
+                columns << names;
+            }
+            return columns;
+        };
+        const QList<QStringList> full = describe();
+        ASSERT_EQ(full.size(), 3);
+        for (int c = 0; c < 3; ++c) {
+            ASSERT_EQ(full[c].size(), 9) << c;
+            EXPECT_EQ(full[c][0], QStringLiteral("Steckdose %1 - OFF").arg(8 * c + 1));
+            EXPECT_EQ(full[c][4], QStringLiteral("-"));
+            EXPECT_EQ(full[c][8], QStringLiteral("Steckdose %1 - OFF").arg(8 * c + 8));
+        }
+        const QString prefix =
+            menu == trayMenu ? QStringLiteral("Tray_Steckdose") : QStringLiteral("ItemSteckdose");
+        for (int n = 9; n <= 24; ++n) sockets->MenuEntry(prefix, n)->setVisible(false);
+        const QList<QStringList> eight = describe();
+        ASSERT_EQ(eight.size(), 1);
+        EXPECT_EQ(eight[0].size(), 9);
+        EXPECT_EQ(eight[0].last(), QStringLiteral("Steckdose 8 - OFF"));
+    }
+
     EXPECT_EQ(trayMenu->objectName(), QStringLiteral("Tray_Steckdosen_Popup"));
     EXPECT_EQ(trayMenu->title(), QStringLiteral("Steckdosen"));
     EXPECT_EQ(TImageList::IndexOf(trayMenu->icon()), TImageList::SocketOff);
