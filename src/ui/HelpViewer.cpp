@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QListWidget>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTextBrowser>
 #include <QToolButton>
@@ -200,7 +202,7 @@ THelpViewer::THelpViewer(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("HelpViewer"));
     setWindowTitle(QStringLiteral("Tavrin - Hilfe"));
     setWindowIcon(TImageList::ProgramIcon());
-    resize(820, 560);
+    resize(860, 560);
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(4, 4, 4, 4);
@@ -232,9 +234,11 @@ THelpViewer::THelpViewer(QWidget* parent) : QWidget(parent, Qt::Window) {
     splitter->addWidget(browser_);
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({230, 590});
+    splitter->setSizes({270, 590});
     column->addWidget(splitter, 1);
 
+    auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(close, &QShortcut::activated, this, [this] { this->close(); });
     connect(backButton_, &QToolButton::clicked, this, [this] { GoBack(); });
     connect(forwardButton_, &QToolButton::clicked, this, [this] { GoForward(); });
     connect(homeButton_, &QToolButton::clicked, this, [this] {
