@@ -19,13 +19,22 @@ TAC_COM* AC_COM = nullptr;
 namespace ComParameterView {
 
 const QStringList& BaudRates() {
-    static const QStringList list = {
-        QStringLiteral("Benuterdefiniert"), QStringLiteral("110"),   QStringLiteral("300"),
-        QStringLiteral("600"),              QStringLiteral("1200"),  QStringLiteral("2400"),
-        QStringLiteral("4800"),             QStringLiteral("9600"),  QStringLiteral("14400"),
-        QStringLiteral("19200"),            QStringLiteral("38400"), QStringLiteral("56000"),
-        QStringLiteral("57600"),            QStringLiteral("115200"), QStringLiteral("128000"),
-        QStringLiteral("256000")};
+    static const QStringList list = {QStringLiteral("Benuterdefiniert"),
+                                     QStringLiteral("110"),
+                                     QStringLiteral("300"),
+                                     QStringLiteral("600"),
+                                     QStringLiteral("1200"),
+                                     QStringLiteral("2400"),
+                                     QStringLiteral("4800"),
+                                     QStringLiteral("9600"),
+                                     QStringLiteral("14400"),
+                                     QStringLiteral("19200"),
+                                     QStringLiteral("38400"),
+                                     QStringLiteral("56000"),
+                                     QStringLiteral("57600"),
+                                     QStringLiteral("115200"),
+                                     QStringLiteral("128000"),
+                                     QStringLiteral("256000")};
     return list;
 }
 
@@ -56,7 +65,8 @@ const QStringList& FlowControls() {
 TComParameters ProgramPortParameters() {
     TComParameters p;
     if (AC_Program == nullptr) return p;
-    p.open = AC_Program->get_com_parameter(p.port, p.baudRate, p.dataBits, p.stopBits, p.parity, p.flowControl);
+    p.open =
+        AC_Program->get_com_parameter(p.port, p.baudRate, p.dataBits, p.stopBits, p.parity, p.flowControl);
     return p;
 }
 
@@ -125,12 +135,12 @@ TAC_COM::TAC_COM(QWidget* parent)
         return box;
     };
     boxes_.port = addRow("Label_COM", QStringLiteral("Schnittstelle"), "ComboBox_COM", {});
-    boxes_.baudRate =
-        addRow("Label_Baudrate", QStringLiteral("Baudrate"), "ComboBox_Baudrate", ComParameterView::BaudRates());
-    boxes_.dataBits =
-        addRow("Label_Databits", QStringLiteral("Datenbits"), "ComboBox_Databits", ComParameterView::DataBits());
-    boxes_.stopBits =
-        addRow("Label_Stopbits", QStringLiteral("Stopbits"), "ComboBox_Stopbits", ComParameterView::StopBits());
+    boxes_.baudRate = addRow("Label_Baudrate", QStringLiteral("Baudrate"), "ComboBox_Baudrate",
+                             ComParameterView::BaudRates());
+    boxes_.dataBits = addRow("Label_Databits", QStringLiteral("Datenbits"), "ComboBox_Databits",
+                             ComParameterView::DataBits());
+    boxes_.stopBits = addRow("Label_Stopbits", QStringLiteral("Stopbits"), "ComboBox_Stopbits",
+                             ComParameterView::StopBits());
     boxes_.parity =
         addRow("Label_Parity", QStringLiteral("Parity"), "ComboBox_Parity", ComParameterView::Parities());
     boxes_.flowControl = addRow("Label_Flowcontrol", QStringLiteral("Flußkontrolle"), "ComboBox_Flowcontrol",
@@ -157,8 +167,8 @@ TAC_COM::TAC_COM(QWidget* parent)
 
     // The dialog's own topic of the help table.
     if (AC_Program != nullptr) {
-        const int context = THelpBinding::TopicContext(*AC_Program->mVedadAzaro1->Dataholder(),
-                                                       "hlp_serielleschnittstelle");
+        const int context =
+            THelpBinding::TopicContext(*AC_Program->mVedadAzaro1->Dataholder(), "hlp_serielleschnittstelle");
         if (context > 0) setProperty("helpContext", context);
     }
 }

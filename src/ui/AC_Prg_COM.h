@@ -22,12 +22,12 @@ class TmuOperationSystem;
 
 // The parameters of the serial port as the positions of its parameter sets.
 struct TComParameters {
-    bool open = false;  // the port is open; nothing else counts otherwise
-    std::string port;   // "COM3"
-    int baudRate = 0;   // 0 custom, 1 110, ... 13 115200, 14 128000, 15 256000
-    int dataBits = 0;   // 0 five ... 3 eight
-    int stopBits = 0;   // 0 one, 1 one and a half, 2 two
-    int parity = 0;     // 0 none, 1 odd, 2 even, 3 mark, 4 space
+    bool open = false;    // the port is open; nothing else counts otherwise
+    std::string port;     // "COM3"
+    int baudRate = 0;     // 0 custom, 1 110, ... 13 115200, 14 128000, 15 256000
+    int dataBits = 0;     // 0 five ... 3 eight
+    int stopBits = 0;     // 0 one, 1 one and a half, 2 two
+    int parity = 0;       // 0 none, 1 odd, 2 even, 3 mark, 4 space
     int flowControl = 0;  // 0 hardware, 1 software, 2 none, 3 custom
 };
 

@@ -109,7 +109,8 @@ TAC_Einstellung::TAC_Einstellung(QWidget* parent)
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     // The banner's pictures come first among the registered controls.
-    column->addWidget(DialogFrame::BuildBanner(this, form_, QStringLiteral("Einstellungen..."), "Label_Einstellung"));
+    column->addWidget(
+        DialogFrame::BuildBanner(this, form_, QStringLiteral("Einstellungen..."), "Label_Einstellung"));
 
     pages_ = new QTabWidget(this);
     pages_->setObjectName(QStringLiteral("PageControl_Einstellungen"));
@@ -152,7 +153,8 @@ TAC_Einstellung::TAC_Einstellung(QWidget* parent)
 }
 
 TAC_Einstellung::~TAC_Einstellung() {
-    if (AC_Program != nullptr) SetActionExecuteHandler(AC_Program->ProgramActions().Action_AC_Prg_Setup(), {});
+    if (AC_Program != nullptr)
+        SetActionExecuteHandler(AC_Program->ProgramActions().Action_AC_Prg_Setup(), {});
     if (AC_Einstellung == this) AC_Einstellung = nullptr;
 }
 
@@ -206,8 +208,9 @@ QWidget* TAC_Einstellung::BuildAllgemein() {
     actionColumn->addWidget(autoClose_);
     const int indent = style()->pixelMetric(QStyle::PM_IndicatorWidth) +
                        style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
-    for (const auto& [name, text] : {std::pair{"Label_Autoclose1", "schließen nach 15 Minuten. "},
-                                     std::pair{"Label_Autoclose2", "Das Programm wird hierbei nicht beendet."}}) {
+    for (const auto& [name, text] :
+         {std::pair{"Label_Autoclose1", "schließen nach 15 Minuten. "},
+          std::pair{"Label_Autoclose2", "Das Programm wird hierbei nicht beendet."}}) {
         QLabel* label = AddNote(action, name, QString::fromUtf8(text));
         label->setContentsMargins(indent, 0, 0, 0);
         actionColumn->addWidget(label);
@@ -265,11 +268,11 @@ QWidget* TAC_Einstellung::BuildDesktop() {
     info->setFrameShape(QFrame::StyledPanel);
     form_.AddControl(info, ControlClass::Panel);
     auto* infoColumn = new QVBoxLayout(info);
-    infoColumn->addWidget(
-        AddNote(info, "Label_InfoDesktop",
-                QStringLiteral("Die Desktop - Einstellung ist keine statische Festlegung, sondern nur "
-                               "Benutzerbezogen.  Wer also keine Lust hat ein Fenster zu schieben, der kann das "
-                               "über die Desktop-Position festlegen.")));
+    infoColumn->addWidget(AddNote(
+        info, "Label_InfoDesktop",
+        QStringLiteral("Die Desktop - Einstellung ist keine statische Festlegung, sondern nur "
+                       "Benutzerbezogen.  Wer also keine Lust hat ein Fenster zu schieben, der kann das "
+                       "über die Desktop-Position festlegen.")));
     column->addWidget(info);
     column->addStretch(1);
     return page;
@@ -277,8 +280,8 @@ QWidget* TAC_Einstellung::BuildDesktop() {
 
 QWidget* TAC_Einstellung::BuildSchnittstelle() {
     QWidget* panel = nullptr;
-    QWidget* page =
-        AddPage("TabSheet_Schnittstelle", QStringLiteral(" Serielle-Schnittstelle "), "Panel_Schnittstelle", &panel);
+    QWidget* page = AddPage("TabSheet_Schnittstelle", QStringLiteral(" Serielle-Schnittstelle "),
+                            "Panel_Schnittstelle", &panel);
     form_.ControlOf(panel)->SetHelpContext(SerialPageHelpContext);
     auto* row = new QHBoxLayout(panel);
     row->setContentsMargins(8, 6, 8, 6);
@@ -305,15 +308,15 @@ QWidget* TAC_Einstellung::BuildSchnittstelle() {
         return box;
     };
     portView_.port = addRow("Label_COM", QStringLiteral("Schnittstelle"), "ComboBox_COM", {});
-    portView_.baudRate =
-        addRow("Label_Baudrate", QStringLiteral("Baudrate"), "ComboBox_Baudrate", ComParameterView::BaudRates());
-    portView_.dataBits =
-        addRow("Label_Databits", QStringLiteral("Datenbits"), "ComboBox_Databits", ComParameterView::DataBits());
-    portView_.stopBits =
-        addRow("Label_Stopbits", QStringLiteral("Stopbits"), "ComboBox_Stopbits", ComParameterView::StopBits());
+    portView_.baudRate = addRow("Label_Baudrate", QStringLiteral("Baudrate"), "ComboBox_Baudrate",
+                                ComParameterView::BaudRates());
+    portView_.dataBits = addRow("Label_Databits", QStringLiteral("Datenbits"), "ComboBox_Databits",
+                                ComParameterView::DataBits());
+    portView_.stopBits = addRow("Label_Stopbits", QStringLiteral("Stopbits"), "ComboBox_Stopbits",
+                                ComParameterView::StopBits());
     portView_.parity = addRow("Label_Parity", QStringLiteral("Parity"), "ComboBox_Parity", PageParities());
-    portView_.flowControl = addRow("Label_Flowcontrol", QStringLiteral("Flußkontrolle"), "ComboBox_Flowcontrol",
-                                   ComParameterView::FlowControls());
+    portView_.flowControl = addRow("Label_Flowcontrol", QStringLiteral("Flußkontrolle"),
+                                   "ComboBox_Flowcontrol", ComParameterView::FlowControls());
     grid->setColumnStretch(1, 1);
     row->addWidget(group, 1);
 
@@ -355,15 +358,17 @@ QWidget* TAC_Einstellung::BuildACModul() {
     form_.AddControl(reset_, ControlClass::Button);
     connect(reset_, &QPushButton::clicked, resetAction_, [this] { resetAction_->trigger(); });
     factoryColumn->addWidget(reset_);
-    factoryColumn->addWidget(AddNote(factory, "Label_Werkseinstellung",
-                                     QStringLiteral("Werkseinstellung von AC-Dosen auslösen. Die Steck- dosenleiste "
-                                                    "wird in den Ursprungszustand gebracht. Hilfreich beim "
-                                                    "Passwort-Fehlern.")),
-                             1);
+    factoryColumn->addWidget(
+        AddNote(factory, "Label_Werkseinstellung",
+                QStringLiteral("Werkseinstellung von AC-Dosen auslösen. Die Steck- dosenleiste "
+                               "wird in den Ursprungszustand gebracht. Hilfreich beim "
+                               "Passwort-Fehlern.")),
+        1);
     grid->addWidget(factory, 0, 0, 2, 1);
 
     // " NELTA Schaltzeiten  ": the switching delay.
-    QGroupBox* delayGroup = AddGroup(panel, "GroupBox_NELTA_Schaltzeiten", QStringLiteral(" NELTA Schaltzeiten  "));
+    QGroupBox* delayGroup =
+        AddGroup(panel, "GroupBox_NELTA_Schaltzeiten", QStringLiteral(" NELTA Schaltzeiten  "));
     delayAction_ = new QAction(QStringLiteral("Aktiv"), this);
     delayAction_->setObjectName(QStringLiteral("Action_NELTA_PULSTIME"));
     delayAction_->setToolTip(QStringLiteral("AC-Schaltzeiten"));
@@ -374,7 +379,8 @@ QWidget* TAC_Einstellung::BuildACModul() {
     delayActive_->setToolTip(QStringLiteral("AC-Schaltzeiten"));
     form_.AddControl(delayActive_, ControlClass::CheckBox);
     // Every change of the state runs the action, also one made by the program.
-    QObject::connect(delayActive_, &QCheckBox::toggled, delayAction_, [this](bool) { delayAction_->trigger(); });
+    QObject::connect(delayActive_, &QCheckBox::toggled, delayAction_,
+                     [this](bool) { delayAction_->trigger(); });
     delayTime_ = new QComboBox(delayGroup);
     delayTime_->setObjectName(QStringLiteral("ComboBox_NELTA_TIME"));
     for (int t = 0; t <= kMaxDelaySeconds; ++t) delayTime_->addItem(QString::number(t));
@@ -448,9 +454,10 @@ QWidget* TAC_Einstellung::BuildFirmware() {
     QWidget* page = AddPage("TabSheet1", QStringLiteral("Firmware"), "Panel_Firmware", &panel);
     auto* column = new QVBoxLayout(panel);
     column->setContentsMargins(8, 6, 8, 6);
-    QLabel* note = AddNote(panel, "Label_Firmware",
-                           QStringLiteral("Firmware von USB AC-Steckdosen, USB-Steuer- Modulen oder von USB-Funk-"
-                                          "Modulen einspielen. "));
+    QLabel* note =
+        AddNote(panel, "Label_Firmware",
+                QStringLiteral("Firmware von USB AC-Steckdosen, USB-Steuer- Modulen oder von USB-Funk-"
+                               "Modulen einspielen. "));
     note->setEnabled(false);
     column->addWidget(note);
     auto* edit = new QLineEdit(panel);
@@ -511,12 +518,14 @@ QWidget* TAC_Einstellung::BuildButtonBar() {
         button->setObjectName(QString::fromLatin1(name));
         button->setFixedSize(121, 40);
         form_.AddControl(button, ControlClass::Button);
-        connect(button, &QPushButton::clicked, this, [this, result] { Action_Close_Timer_SetupExecute(result); });
+        connect(button, &QPushButton::clicked, this,
+                [this, result] { Action_Close_Timer_SetupExecute(result); });
         row->addWidget(button);
         return button;
     };
     ok_ = addButton("BitBtn_Ok_Setup", QStringLiteral("&Ok"), QStyle::SP_DialogOkButton, 1);
-    cancel_ = addButton("BitBtn_Cancel_Setup", QStringLiteral("&Abbrechen"), QStyle::SP_DialogCancelButton, 2);
+    cancel_ =
+        addButton("BitBtn_Cancel_Setup", QStringLiteral("&Abbrechen"), QStyle::SP_DialogCancelButton, 2);
     ok_->setDefault(true);
     return bar;
 }
@@ -705,7 +714,8 @@ void TAC_Einstellung::Action_PWD_AutoCloseExecute() {
 void TAC_Einstellung::RadioGroup_DesktopClick(int index) {
     TmTraceScope trace(ProgramLog(), Kind::Procedure, "TForm_AC_Einstellung1.RadioGroup_DesktopClick");
     if (AC_Program == nullptr || index < 0 || index >= DesktopPositionCount) return;
-    const int preset = TProgramActions::DesktopPresetIndex(QString::fromLatin1(kDesktopItems[index].storedName));
+    const int preset =
+        TProgramActions::DesktopPresetIndex(QString::fromLatin1(kDesktopItems[index].storedName));
     if (QAction* action = AC_Program->ProgramActions().Action_Desktop(preset)) action->trigger();
     DialogFrame::PlaceBeside(form_);
 }
@@ -724,7 +734,8 @@ bool TAC_Einstellung::BoxAnswers() {
 
 void TAC_Einstellung::Action_NELTA_PULSTIMEExecute() {
     TmuLogging* log = links_.exchange ? links_.exchange->ProgramLog() : nullptr;
-    TmTraceScope trace(log, TmTraceScope::Kind::Procedure, "TForm_AC_Einstellung1.Action_NELTA_PULSTIMEExecute");
+    TmTraceScope trace(log, TmTraceScope::Kind::Procedure,
+                       "TForm_AC_Einstellung1.Action_NELTA_PULSTIMEExecute");
     // Switching actions of the user wait while the option talks to the box.
     std::optional<TSocketSwitching::TExchangeScope> exchangeScope;
     if (links_.switching != nullptr) exchangeScope.emplace(*links_.switching);
@@ -775,7 +786,8 @@ void TAC_Einstellung::Action_NELTA_BeeperExecute() {
 }
 
 void TAC_Einstellung::Action_NELTA_Default_ResetExecute() {
-    TmTraceScope trace(ProgramLog(), Kind::Procedure, "TForm_AC_Einstellung1.Action_NELTA_Default_ResetExecute");
+    TmTraceScope trace(ProgramLog(), Kind::Procedure,
+                       "TForm_AC_Einstellung1.Action_NELTA_Default_ResetExecute");
     std::optional<TSocketSwitching::TExchangeScope> exchangeScope;
     if (links_.switching != nullptr) exchangeScope.emplace(*links_.switching);
     if (!BoxAnswers()) return;

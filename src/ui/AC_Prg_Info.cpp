@@ -96,7 +96,8 @@ TAC_AboutBox::TAC_AboutBox(QWidget* parent)
     versionRow->addWidget(version_, 1);
     content->addLayout(versionRow, 1, 1);
 
-    maker_ = AddLabel(panel, form_, "Copyright", QString::fromUtf8(kMaker), DialogFrame::BoldPixelFont(base, 13));
+    maker_ =
+        AddLabel(panel, form_, "Copyright", QString::fromUtf8(kMaker), DialogFrame::BoldPixelFont(base, 13));
     content->addWidget(maker_, 2, 0, 1, 2);
     versionYear_ = AddLabel(panel, form_, "VersionYear", QString(), base);
     versionYear_->setFixedWidth(295);

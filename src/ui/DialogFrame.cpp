@@ -1,19 +1,18 @@
 #include "ui/DialogFrame.h"
 
+#include <QAction>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPalette>
-#include <QAction>
 #include <QWidget>
 
 #include "app/Tavrin.h"
 #include "toolkit/mVedadAzaro.h"
 #include "toolkit/muOperationSystem.h"
-#include "ui/MainMenus.h"
-
 #include "toolkit/qt/QtForm.h"
 #include "ui/ImageList.h"
+#include "ui/MainMenus.h"
 
 namespace DialogFrame {
 
@@ -31,7 +30,8 @@ QFont BoldPixelFont(const QFont& base, int pixels) {
     return font;
 }
 
-QWidget* BuildBanner(QWidget* parent, QtForm& form, const QString& titleText, const char* titleName, QLabel** title) {
+QWidget* BuildBanner(QWidget* parent, QtForm& form, const QString& titleText, const char* titleName,
+                     QLabel** title) {
     auto* banner = new QWidget(parent);
     banner->setFixedHeight(kHeight);
     auto* grid = new QGridLayout(banner);

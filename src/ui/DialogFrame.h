@@ -30,7 +30,7 @@ QFont BoldPixelFont(const QFont& base, int pixels);
 // (Image_BK_Banner, Image_Job_Icon and the title label `titleName`) with
 // `form`. The title label is returned through `title` when asked for.
 QWidget* BuildBanner(QWidget* parent, QtForm& form, const QString& titleText, const char* titleName,
-               QLabel** title = nullptr);
+                     QLabel** title = nullptr);
 
 // The main window's placement service; null without a main window.
 TmuOperationSystem* Placement();

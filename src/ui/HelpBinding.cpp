@@ -83,25 +83,25 @@ int THookHelpSystem::HelpContextOf(QObject* object) {
 bool THookHelpSystem::eventFilter(QObject* watched, QEvent* event) {
     if (!watched->isWidgetType()) return false;
     switch (event->type()) {
-    case QEvent::KeyPress: {
-        // The first widget the key reaches (the focus widget or the open menu).
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() != Qt::Key_F1 || key->modifiers() != Qt::NoModifier) return false;
-        HelpContext(HelpContextOf(watched));
-        return true;
-    }
-    case QEvent::QueryWhatsThis:
-        // Every control has help: the "?" cursor stays over all of them.
-        event->accept();
-        return true;
-    case QEvent::WhatsThis:
-        // The control clicked after the "?" of the title bar.
-        event->accept();
-        if (QWhatsThis::inWhatsThisMode()) QWhatsThis::leaveWhatsThisMode();
-        HelpContext(HelpContextOf(watched));
-        return true;
-    default:
-        return false;
+        case QEvent::KeyPress: {
+            // The first widget the key reaches (the focus widget or the open menu).
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() != Qt::Key_F1 || key->modifiers() != Qt::NoModifier) return false;
+            HelpContext(HelpContextOf(watched));
+            return true;
+        }
+        case QEvent::QueryWhatsThis:
+            // Every control has help: the "?" cursor stays over all of them.
+            event->accept();
+            return true;
+        case QEvent::WhatsThis:
+            // The control clicked after the "?" of the title bar.
+            event->accept();
+            if (QWhatsThis::inWhatsThisMode()) QWhatsThis::leaveWhatsThisMode();
+            HelpContext(HelpContextOf(watched));
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -125,7 +125,8 @@ void THelpBinding::InitHelp() {
         hook_ = std::make_unique<THookHelpSystem>(helpFile);
         if (!hook_->ViewerReadsFile()) {
             if (TmuLogging* log = Log())
-                log->addErr("Hilfe-Datei nicht lesbar: " + helpFile + " (" + hook_->Viewer()->LastError() + ")");
+                log->addErr("Hilfe-Datei nicht lesbar: " + helpFile + " (" + hook_->Viewer()->LastError() +
+                            ")");
             GetPlatform().MessageBox(kViewerMessage, "", MsgButtons::Ok, MsgIcon::Warning);
         }
     } else {

@@ -89,7 +89,8 @@ bool THelpDocument::Parse(const std::string& input, std::string* error) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (!magicSeen) {
             if (Trim(line).empty()) return true;
-            if (Trim(line) != kMagic) return fail(std::string("die Datei beginnt nicht mit \"") + kMagic + "\"");
+            if (Trim(line) != kMagic)
+                return fail(std::string("die Datei beginnt nicht mit \"") + kMagic + "\"");
             magicSeen = true;
             return true;
         }
@@ -99,7 +100,8 @@ bool THelpDocument::Parse(const std::string& input, std::string* error) {
             const std::string number = NextWord(line, pos);
             const std::string name = NextWord(line, pos);
             THelpPage topic;
-            if (!ParseContext(number, topic.context)) return fail("ungültige Kontextnummer \"" + number + "\"");
+            if (!ParseContext(number, topic.context))
+                return fail("ungültige Kontextnummer \"" + number + "\"");
             if (name.empty()) return fail("Thema ohne Namen");
             if (byContext.count(topic.context))
                 return fail("Kontextnummer " + number + " ist doppelt vergeben");
@@ -307,8 +309,9 @@ void THelpViewer::Display(const THelpPage* topic, int requested) {
     QString html;
     if (!IsOpen()) {
         current_ = 0;
-        html = QStringLiteral("<h2>Hilfe nicht verfügbar</h2><p>Die Hilfe-Datei <b>%1</b> kann nicht gelesen "
-                              "werden (%2).</p>")
+        html = QStringLiteral(
+                   "<h2>Hilfe nicht verfügbar</h2><p>Die Hilfe-Datei <b>%1</b> kann nicht gelesen "
+                   "werden (%2).</p>")
                    .arg(Escaped(fileName_), Escaped(error_));
         browser_->setHtml(html);
         UpdateButtons();
@@ -317,10 +320,13 @@ void THelpViewer::Display(const THelpPage* topic, int requested) {
     if (!topic) {
         const THelpPage* start = document_.StartTopic();
         current_ = start ? start->context : 0;
-        html = QStringLiteral("<p><i>Zum Hilfe-Kontext %1 gibt es kein eigenes Thema; hier ist die "
-                              "Übersicht.</i></p>")
+        html = QStringLiteral(
+                   "<p><i>Zum Hilfe-Kontext %1 gibt es kein eigenes Thema; hier ist die "
+                   "Übersicht.</i></p>")
                    .arg(requested);
-        if (start) html += QStringLiteral("<h2>%1</h2>").arg(Escaped(start->title)) + QString::fromStdString(start->html);
+        if (start)
+            html += QStringLiteral("<h2>%1</h2>").arg(Escaped(start->title)) +
+                    QString::fromStdString(start->html);
     } else {
         current_ = topic->context;
         html = QStringLiteral("<h2>%1</h2>").arg(Escaped(topic->title)) + QString::fromStdString(topic->html);

@@ -11,13 +11,13 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "ModalRun.h"
 #include "app/Tavrin.h"
 #include "support/ProgramFixture.h"
 #include "toolkit/mCloseTimer.h"
 #include "ui/AC_Prg_COM.h"
 #include "ui/AC_Prg_Info.h"
 #include "ui/ProgramActions.h"
-#include "ModalRun.h"
 
 namespace {
 
@@ -72,9 +72,10 @@ TEST_F(AboutBoxTest, OpeningFillsTheTextsOnTheDayOfThePlatformClock) {
     EXPECT_EQ(about->VersionYear()->text(), "(17.11.2018 - 01.03.2024)");
     EXPECT_EQ(about->ProductName()->text(), "Tavrin");
     EXPECT_EQ(about->Maker()->text(), "Tavrin-Projekt");
-    EXPECT_EQ(about->Comments()->text().toStdString(),
-              "Der Tavrin schaltet bis zu 24 x Steckdosen Abhänging von der Steckdosenvariante, die von Ihnen "
-              "verwendet wird.");
+    EXPECT_EQ(
+        about->Comments()->text().toStdString(),
+        "Der Tavrin schaltet bis zu 24 x Steckdosen Abhänging von der Steckdosenvariante, die von Ihnen "
+        "verwendet wird.");
     EXPECT_TRUE(about->Comments()->wordWrap());
     EXPECT_EQ(about->WindowsVersion()->text().toStdString(), p.WinVersion);
     EXPECT_EQ(about->property("helpContext").toInt(), 910);

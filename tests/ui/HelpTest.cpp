@@ -7,15 +7,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QGroupBox>
-#include <QPlainTextEdit>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QKeyEvent>
-#include <QMenu>
 #include <QTextBrowser>
 #include <fstream>
 #include <sstream>
@@ -53,10 +53,11 @@ void PressF1(QObject* target) {
 TEST(HelpDocumentTest, TopicsAliasesAndStartAreRead) {
     THelpDocument doc;
     std::string error;
-    ASSERT_TRUE(doc.Parse("\xEF\xBB\xBF\r\nTAVRIN-HILFE 1\r\n# note\r\n@title Hilfe\r\n@start 20\r\n"
-                          "@alias 80 10\r\n@topic 10 hlp_a Erstes Thema\r\n<p>A</p>\r\n# kein Kommentar\r\n"
-                          "@topic 20 hlp_b\r\n<p>B</p>\r\n",
-                          &error))
+    ASSERT_TRUE(
+        doc.Parse("\xEF\xBB\xBF\r\nTAVRIN-HILFE 1\r\n# note\r\n@title Hilfe\r\n@start 20\r\n"
+                  "@alias 80 10\r\n@topic 10 hlp_a Erstes Thema\r\n<p>A</p>\r\n# kein Kommentar\r\n"
+                  "@topic 20 hlp_b\r\n<p>B</p>\r\n",
+                  &error))
         << error;
     ASSERT_EQ(doc.Topics().size(), 2u);
     EXPECT_EQ(doc.Topics()[0].title, "Erstes Thema");
@@ -112,7 +113,8 @@ TEST(HelpDocumentTest, ShippedHelpHasARealTopicForEveryContextOfTheTable) {
     EXPECT_EQ(doc.Topics().size(), static_cast<size_t>(kHelpTopicCount));
     // Every link leads to a topic.
     for (const THelpPage& page : doc.Topics()) {
-        for (size_t at = page.html.find("hilfe:"); at != std::string::npos; at = page.html.find("hilfe:", at + 1)) {
+        for (size_t at = page.html.find("hilfe:"); at != std::string::npos;
+             at = page.html.find("hilfe:", at + 1)) {
             const int target = std::atoi(page.html.c_str() + at + 6);
             EXPECT_NE(doc.TopicOf(target), nullptr) << page.name << " -> " << target;
         }
@@ -251,16 +253,17 @@ TEST_F(ProgramHelpTest, F1OnAnOpenMenuEntryUsesTheBoundTopic) {
     const struct {
         const char* item;
         int context;
-    } items[] = {{"Menu_Datei", 500},         {"Tavrin_schliesen", 510}, {"Beenden", 520},
-                 {"Menu_Einstellungen", 600}, {"Menu_Steckdosen", 1010}, {"Menu_Hilfe", 1100},
-                 {"Hilfe", 1110},             {"Info", 1120}};
+    } items[] = {
+        {"Menu_Datei", 500},       {"Tavrin_schliesen", 510}, {"Beenden", 520}, {"Menu_Einstellungen", 600},
+        {"Menu_Steckdosen", 1010}, {"Menu_Hilfe", 1100},      {"Hilfe", 1110},  {"Info", 1120}};
     for (const auto& i : items) {
         QtControl* c = p.Form().FindControl(i.item, ControlClass::MenuItem);
         ASSERT_NE(c, nullptr) << i.item;
         EXPECT_EQ(c->HelpContext(), i.context) << i.item;
     }
     for (int k = 1; k <= 4; ++k) {
-        QtControl* edit = p.Form().FindControl("SpeedButton_EditX" + std::to_string(k), ControlClass::SpeedButton);
+        QtControl* edit =
+            p.Form().FindControl("SpeedButton_EditX" + std::to_string(k), ControlClass::SpeedButton);
         ASSERT_NE(edit, nullptr);
         EXPECT_EQ(edit->HelpContext(), 1050);
     }
@@ -300,7 +303,8 @@ TEST_F(ProgramHelpTest, UnreadableHelpFileGivesTheViewerMessageButAHook) {
 TEST_F(ProgramHelpTest, HelpFileFollowsTheLanguageOfTavrinIni) {
     f.installHelp = false;
     f.WriteFile("tavrin.ini", "[HLP]\r\nLngType=EN\r\n");
-    f.WriteFile("System/Hilfe/tavrin_EN.chm", "TAVRIN-HILFE 1\n@topic 500 hlp_menudatei File\n<p>File menu</p>\n");
+    f.WriteFile("System/Hilfe/tavrin_EN.chm",
+                "TAVRIN-HILFE 1\n@topic 500 hlp_menudatei File\n<p>File menu</p>\n");
     f.AddBox(1, "USB-NELTA8");
     TAC_Program& p = f.Start();
     EXPECT_TRUE(f.platform.messages.empty());

@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 
+#include "ModalRun.h"
 #include "app/Tavrin.h"
 #include "device/SerialPort.h"
 #include "store/muDataHolder.h"
@@ -30,7 +31,6 @@
 #include "ui/MainMenus.h"
 #include "ui/ProgramActions.h"
 #include "ui/WindowPlacement.h"
-#include "ModalRun.h"
 
 using Lines = std::vector<std::string>;
 
@@ -66,7 +66,9 @@ protected:
         if (dialog->BoxLinks().exchange == nullptr) {
             exchange = std::make_unique<TCommandExchange>(
                 *p.mVedadAzaro1, p.COMPortLogging,
-                TCommandExchange::TLinks{[&p] { return p.ComPort1; }, [&p] { return p.muATCmd1; }, {},
+                TCommandExchange::TLinks{[&p] { return p.ComPort1; },
+                                         [&p] { return p.muATCmd1; },
+                                         {},
                                          [&p] { return static_cast<TmuLogging*>(p.ProgramLogging); }});
             dialog->SetBoxLinks({p.mVedadAzaro1, exchange.get(), nullptr});
         }
@@ -129,7 +131,8 @@ TEST_F(SettingsDialogTest, FirstActivationReadsTheSerialNumberAndSendsTheStoredB
     EXPECT_TRUE(memo.contains(QStringLiteral(">SN:NELTA-000123")));
     EXPECT_TRUE(memo.contains(QStringLiteral("\nSEND: Atbon\nRECV: atbon")));
     EXPECT_TRUE(dialog->StatusPanelText(1).isEmpty());
-    EXPECT_EQ(dialog->BitBtn_Ok_Setup()->toolTip().toStdString(), "Einstellung \nkönnen jetzt gesichert werden");
+    EXPECT_EQ(dialog->BitBtn_Ok_Setup()->toolTip().toStdString(),
+              "Einstellung \nkönnen jetzt gesichert werden");
     EXPECT_TRUE(dialog->mCloseTimer_5_Min()->Enabled());
     EXPECT_EQ(dialog->mCloseTimer_5_Min()->Interval(), 300000);
 
