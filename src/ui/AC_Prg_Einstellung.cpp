@@ -605,6 +605,13 @@ void TAC_Einstellung::PrepareOpening() {
 }
 
 void TAC_Einstellung::Action_AC_Prg_SetupExecute() {
+    // Already open (the tray menu reaches the action while the dialog is
+    // shown): it only comes to the front.
+    if (isVisible()) {
+        raise();
+        activateWindow();
+        return;
+    }
     PrepareOpening();
     exec();
 }

@@ -180,6 +180,12 @@ void TAC_AboutBox::Prepare() {
 }
 
 void TAC_AboutBox::Action_AC_Prg_InfoExecute() {
+    // Already open: it only comes to the front.
+    if (isVisible()) {
+        raise();
+        activateWindow();
+        return;
+    }
     Prepare();
     repaint();
     exec();

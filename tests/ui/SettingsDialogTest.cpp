@@ -288,6 +288,11 @@ TEST_F(SettingsDialogTest, CancelAfterChangingTheBeeperDoesNotUndoIt) {
     int shownPage = -1;
     const int result = OpenModal([&] {
         shownPage = dialog->PageControl_Einstellungen()->currentIndex();
+        // The action again (from the tray) while it is open: no second loop.
+        dialog->PageControl_Einstellungen()->setCurrentIndex(TAC_Einstellung::PageACModul);
+        f.Program().ProgramActions().Action_AC_Prg_Setup()->trigger();
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_EQ(dialog->PageControl_Einstellungen()->currentIndex(), TAC_Einstellung::PageACModul);
         TakeCommands();
         dialog->CheckBox_Beeper()->setChecked(!dialog->CheckBox_Beeper()->isChecked());
         dialog->BitBtn_Cancel_Setup()->click();
