@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,29 +12,15 @@
 #include <QVBoxLayout>
 
 #include "store/muDataHolder.h"
+#include "ui/DialogFrame.h"
 #include "ui/ImageList.h"
 
 TAC_Edit* AC_Edit = nullptr;
 
 namespace {
 
-constexpr int kBannerHeight = 44;
 // The help topic of the name field: editing a socket.
 const char* const kEditHelpTopic = "HLP|HelpIndex|hlp_steckdoseeditieren";
-
-QFont BaseFont() {
-    QFont font(QStringLiteral("Tahoma"));
-    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
-    font.setPointSize(8);
-    return font;
-}
-
-QFont BoldPixelFont(const QFont& base, int pixels) {
-    QFont font = base;
-    font.setBold(true);
-    font.setPixelSize(pixels);
-    return font;
-}
 
 void SetHelpContext(QObject* object, int context) { object->setProperty("helpContext", context); }
 
@@ -51,7 +36,7 @@ TAC_Edit::TAC_Edit(QWidget* parent)
     SetName("AC_Edit");
     setWindowTitle(QStringLiteral("Edit"));
     setModal(true);
-    setFont(BaseFont());
+    setFont(DialogFrame::BaseFont());
     setWindowIcon(TImageList::ProgramIcon());
     SetHelpContext(this, HelpContext);
 
@@ -59,43 +44,8 @@ TAC_Edit::TAC_Edit(QWidget* parent)
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
-    // Banner: the stretched background with the program icon and the title.
-    auto* banner = new QWidget(this);
-    banner->setFixedHeight(kBannerHeight);
-    auto* bannerGrid = new QGridLayout(banner);
-    bannerGrid->setContentsMargins(0, 0, 0, 0);
-    bannerGrid->setSpacing(0);
-    auto* background = new QLabel(banner);
-    background->setObjectName(QStringLiteral("Image_BK_Banner"));
-    background->setPixmap(TImageList::Banner());
-    background->setScaledContents(true);
-    background->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
-    form_.AddControl(background, ControlClass::Other);
-    bannerGrid->addWidget(background, 0, 0);
-
-    auto* bannerRow = new QHBoxLayout;
-    bannerRow->setContentsMargins(8, 4, 8, 0);
-    bannerRow->setSpacing(7);
-    auto* icon = new QLabel(banner);
-    icon->setObjectName(QStringLiteral("Image_Job_Icon"));
-    icon->setFixedSize(33, 33);
-    icon->setPixmap(TImageList::ProgramIcon().pixmap(32, 32));
-    icon->setAlignment(Qt::AlignCenter);
-    form_.AddControl(icon, ControlClass::Other);
-    bannerRow->addWidget(icon, 0, Qt::AlignTop);
-
-    title_ = new QLabel(QStringLiteral("Editieren..."), banner);
-    title_->setObjectName(QStringLiteral("AC_Edit_Label"));
-    title_->setFont(BoldPixelFont(font(), 21));
-    QPalette titlePalette = title_->palette();
-    titlePalette.setColor(QPalette::WindowText, Qt::white);
-    title_->setPalette(titlePalette);
-    title_->setContentsMargins(0, 4, 0, 0);
-    title_->setAttribute(Qt::WA_TranslucentBackground);
-    form_.AddControl(title_, ControlClass::Label);
-    bannerRow->addWidget(title_, 1, Qt::AlignTop);
-    bannerGrid->addLayout(bannerRow, 0, 0);
-    column->addWidget(banner);
+    // Banner: the stretched background, the program icon and the title.
+    column->addWidget(DialogFrame::BuildBanner(this, form_, QStringLiteral("Editieren..."), "AC_Edit_Label", &title_));
 
     // The light-blue panel with the socket's settings.
     auto* panel = new QFrame(this);
@@ -111,7 +61,7 @@ TAC_Edit::TAC_Edit(QWidget* parent)
 
     edit1_ = new QLineEdit(panel);
     edit1_->setObjectName(QStringLiteral("Edit1"));
-    edit1_->setFont(BoldPixelFont(font(), 16));
+    edit1_->setFont(DialogFrame::BoldPixelFont(font(), 16));
     form_.AddControl(edit1_, ControlClass::Edit);
     content->addWidget(edit1_);
 

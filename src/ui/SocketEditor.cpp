@@ -13,6 +13,7 @@
 #include "toolkit/muOperationSystem.h"
 #include "toolkit/qt/QtForm.h"
 #include "ui/AC_Prg_Edit.h"
+#include "ui/DialogFrame.h"
 #include "ui/SocketActions.h"
 #include "ui/SocketPages.h"
 
@@ -88,7 +89,19 @@ void TSocketEditor::Update_FormEditText(const std::string& NN) {
     holder.clearUseIndexSection();
     dialog->Edit1()->setFocus();
 
+    // A main window locked on top would cover the modal dialog: the dialog
+    // takes its place on top while it is shown, and gives it back.
+    const bool locked = DialogFrame::MainWindowLocked();
+    TmuOperationSystem* os = parts_.hub.OperationSystem();
+    if (locked) {
+        os->Delete_WindowOnTheTop(&parts_.form);
+        os->Set_WindowOnTheTop(&dialog->Form());
+    }
     dialog->exec();
+    if (locked) {
+        os->Delete_WindowOnTheTop(&dialog->Form());
+        os->Set_WindowOnTheTop(&parts_.form);
+    }
 
     // Whatever closed the dialog (OK, Enter, the close box, the end of the
     // session), its values are stored. Handlers that ran while it was open
