@@ -263,8 +263,14 @@ bool TBoxSession::CheckAndBuild() {
         }
 
         state_.ACDosenCount = kAllSockets;
-        ApplyModel(ident);
+        const bool known = ApplyModel(ident);
         parts_.pages.Init_AC_DosenChange();
+        // Binding the page's actions enables the slot buttons; without a
+        // known model they stay disabled.
+        if (!known) {
+            parts_.pages.set_Enable_Index_Speedbutton("SpeedButton_ACX", kSlots, false);
+            parts_.pages.set_Enable_Index_Speedbutton("SpeedButton_EditX", kSlots, false);
+        }
         parts_.window.repaint();
         LogVersionReport();
     }
@@ -274,8 +280,9 @@ bool TBoxSession::CheckAndBuild() {
     return true;
 }
 
-void TBoxSession::ApplyModel(const std::string& identUpper) {
+bool TBoxSession::ApplyModel(const std::string& identUpper) {
     TSocketPages& pages = parts_.pages;
+    bool known = false;
     for (const TBoxModel& model : BoxModels()) {
         if (identUpper.find(model.name) == std::string::npos) continue;
         pages.set_Visible_Index_MenuItems("ItemSteckdose", model.sockets, true);
@@ -291,8 +298,10 @@ void TBoxSession::ApplyModel(const std::string& identUpper) {
             tabs->setCurrentIndex(0);
         }
         state_.ACDosenCount = model.sockets;
+        known = true;
     }
     if (TmuLogging* log = Log()) log->addVarInteger("r_iACDosenCount", state_.ACDosenCount);
+    return known;
 }
 
 void TBoxSession::LogVersionReport() {

@@ -93,8 +93,9 @@ private:
     // restore of every socket. False when the first check answer was not
     // "OK" (the initialisation ends at once).
     bool CheckAndBuild();
-    // Step 7.5.3: the model table applied to the identification.
-    void ApplyModel(const std::string& identUpper);
+    // Step 7.5.3: the model table applied to the identification; false
+    // when it names no model.
+    bool ApplyModel(const std::string& identUpper);
     void LogVersionReport();
     void RestoreSockets();
 
