@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QSessionManager>
 #include <QSocketNotifier>
+#include <QThread>
 #include <array>
 #include <cerrno>
 #include <csignal>
@@ -27,7 +28,13 @@ void OnSignal(int signal) {
 }  // namespace
 
 TSessionEnd::TSessionEnd(QObject* parent) : QObject(parent) {
-    onEnd_ = [] { QCoreApplication::exit(0); };
+    // Only a running loop is ended: an exit without one would leave the
+    // application quitting, and every later dialog or message of the end
+    // would return at once without waiting for its answer. The request is
+    // kept either way (Requested), so a loop is not entered afterwards.
+    onEnd_ = [] {
+        if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(0);
+    };
 
     if (gPipe[0] < 0 && ::pipe2(gPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
         notifier_ = new QSocketNotifier(gPipe[0], QSocketNotifier::Read, this);

@@ -27,7 +27,8 @@ public:
     int Signal() const { return signal_; }
 
     // What runs when the end is requested, on the user-interface thread
-    // (default: QCoreApplication::exit(0), which ends every running loop).
+    // (default: QCoreApplication::exit(0) while a loop runs, which ends every
+    // running loop).
     void SetOnEnd(std::function<void()> handler) { onEnd_ = std::move(handler); }
 
 private:

@@ -5,8 +5,10 @@
 #include <QHideEvent>
 #include <QShowEvent>
 #include <QWindowStateChangeEvent>
+#include <exception>
 
 #include "app/SettingsSchema.h"
+#include "app/Shutdown.h"
 #include "app/StartUp.h"
 #include "device/PosixSerialPort.h"
 #include "device/SerialPort.h"
@@ -20,7 +22,14 @@
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
 #include "ui/AC_Prg_Silent.h"
+#include "ui/BoxSession.h"
+#include "ui/CommandExchange.h"
+#include "ui/EmergencyOff.h"
 #include "ui/HelpBinding.h"
+#include "ui/SilentStart.h"
+#include "ui/SocketEditor.h"
+#include "ui/SocketPages.h"
+#include "ui/SocketSwitching.h"
 #include "ui/MainMenus.h"
 #include "ui/ProgramActions.h"
 #include "ui/ProgramView.h"
@@ -83,7 +92,39 @@ void TAC_Program::CreateParts() {
     view_->BindActions(form_, *programActions_);
     helpBinding_ = std::make_unique<THelpBinding>(THelpBinding::TLinks{
         form_, *mVedadAzaro1, programActions_->Action_AC_Prg_Help(), [this] { return ProgramLogging; }});
+
+    // The box: the exchange, switching and pages, the session, the deferred
+    // start; editing a socket, the emergency off; the saving at the end.
+    auto log = [this]() -> TmuLogging* { return ProgramLogging; };
+    exchange_ = std::make_unique<TCommandExchange>(
+        *mVedadAzaro1, COMPortLogging,
+        TCommandExchange::TLinks{[this] { return ComPort1; }, [this] { return muATCmd1; },
+                                 [this](const std::string& text) { boxSession_->set_Combobox_Status(text); }, log});
+    switching_ = std::make_unique<TSocketSwitching>(
+        TSocketSwitching::TParts{form_, *view_, *socketActions_, *exchange_, *mVedadAzaro1},
+        TSocketSwitching::THooks{log, nullptr, nullptr});
+    pages_ = std::make_unique<TSocketPages>(form_, *view_, *socketActions_, *switching_, *mVedadAzaro1, log);
+    socketActions_->SetOnToggle([this](int n) { switching_->Multi_Action_Steckdose_ToggleExecute(n); });
+    socketActions_->SetOnButtonToggle([this](int n) { switching_->Multi_Action_Steckdose_BTN_ToggleExecute(n); });
+    boxSession_ = std::make_unique<TBoxSession>(
+        TBoxSession::TParts{*this, *view_, *socketActions_, *pages_, *switching_, *exchange_, *mVedadAzaro1},
+        TBoxSession::TState{InitStart, ACDosenCount, log});
+    silentStart_ = std::make_unique<TSilentStart>(TSilentStart::TLinks{
+        *this, *mVedadAzaro1, *programActions_, *boxSession_, [this](bool value) { Set_InitStart(value); },
+        [this](bool on) {
+            if (mCloseTimer_15min) mCloseTimer_15min->SetEnabled(on);
+        },
+        log});
+    socketEditor_ = std::make_unique<TSocketEditor>(
+        TSocketEditor::TParts{*this, form_, *socketActions_, *pages_, *mVedadAzaro1}, TSocketEditor::THooks{log, {}});
+    emergencyOff_ = std::make_unique<TEmergencyOff>(
+        TEmergencyOff::TParts{*view_, *socketActions_, *switching_, *exchange_, *mVedadAzaro1},
+        TEmergencyOff::TState{ACDosenCount, log}, programActions_->Action_DangerOFF());
+    shutdown_ = std::make_unique<TShutdown>(TShutdown::TParts{*mVedadAzaro1, *exchange_, switching_.get()},
+                                            TShutdown::TState{AppDir, ACDosenCount, log});
 }
+
+TSilentStartHost* TAC_Program::SilentStartHost() const { return silentStart_.get(); }
 
 // ---------------------------------------------------------------------------
 // Start-up
@@ -157,9 +198,7 @@ void TAC_Program::ResolveFileNames() { StartUp::ResolveFileNames(*mVedadAzaro1, 
 
 void TAC_Program::ReadBoxFiles() { StartUp::ReadBoxFiles(*mVedadAzaro1, AppDir); }
 
-void TAC_Program::CheckAutoStart() {
-    // Action_InitAutoStart is executed.
-}
+void TAC_Program::CheckAutoStart() { silentStart_->Action_InitAutoStartExecute(); }
 
 void TAC_Program::CreateProgramLogging() {
     if (!ProgramLogging) ProgramLogging = new TmuProgramLogging(this);
@@ -199,13 +238,9 @@ void TAC_Program::TraceFormCreateEntry() {
 
 void TAC_Program::InitHelp() { helpBinding_->InitHelp(); }
 
-void TAC_Program::LoadGlyphs() {
-    // The three glyph bitmaps; the first on SpeedButton_ACX1 .. 4.
-}
+void TAC_Program::LoadGlyphs() { switching_->LoadGlyphs(); }
 
-void TAC_Program::ShowSocketNames() {
-    // AC_Name01 .. AC_Name04 onto the labels ACNameX1 .. ACNameX4.
-}
+void TAC_Program::ShowSocketNames() { pages_->SetACName(1, 4); }
 
 void TAC_Program::ConfigureSerialPort() { StartUp::ConfigureSerialPort(*ComPort1); }
 
@@ -253,7 +288,7 @@ void TAC_Program::FormActivate() {
         InitStart = false;
         mVedadAzaro1->Dataholder()->setValueBoolean("AC_Visible", true);
     } else {
-        // The socket pages are rebuilt here (Init_AC_DosenChange).
+        pages_->Init_AC_DosenChange();
     }
 }
 
@@ -289,9 +324,41 @@ void TAC_Program::FormClose() {
 void TAC_Program::FormDestroy() {
     if (destroyed_) return;
     destroyed_ = true;
-    // Saving of tavrin.ini and the box file, switching off the marked
-    // sockets, closing the port, releasing the program's objects; the last
-    // step releases ProgramLogging.
+    const int trace = ProgramLogging ? ProgramLogging->addPro("TTavrin1.FormDestroy") : 0;
+    if (ProgramLogging) ProgramLogging->addText("Alle Klassen vernichten !!!");
+    // Nothing of the running program may start while the marked sockets are
+    // switched off (their waits serve the message queue).
+    if (timerDatetime_) timerDatetime_->SetEnabled(false);
+    if (mCloseTimer_15min) mCloseTimer_15min->SetEnabled(false);
+    if (AC_Silent && AC_Silent->Prg_Silent_Timer()) AC_Silent->Prg_Silent_Timer()->SetEnabled(false);
+
+    COMPortLogging = false;
+    try {
+        // tavrin.ini's main settings, the box file's port settings, sockets
+        // (with the switch-off of the marked ones), port closed, box
+        // settings, the box file written.
+        shutdown_->SaveAll();
+    } catch (const std::exception& e) {
+        if (ProgramLogging) ProgramLogging->addErr(std::string("Fehler beim Speichern: ") + e.what());
+    }
+
+    delete muATCmd1;
+    muATCmd1 = nullptr;
+
+    const int images = ProgramLogging ? ProgramLogging->addPro("Destroy_images_from_stream in FormDestroy") : 0;
+    if (ProgramLogging) ProgramLogging->addText("Alle Images vernichten !!!");
+    switching_->FreeGlyphs();
+    if (ProgramLogging) ProgramLogging->exitPro(images);
+
+    helpBinding_->ReleaseHelpHook();
+
+    if (ProgramLogging) {
+        ProgramLogging->addText("Alle noch vorhandenen Klassen vernichten!");
+        ProgramLogging->exitPro(trace);
+        delete ProgramLogging;
+        ProgramLogging = nullptr;
+    }
+    // tavrin.ini reaches the disk when the INI binding goes with the hub.
 }
 
 void TAC_Program::Set_InitStart(bool value) { InitStart = value; }

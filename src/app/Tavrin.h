@@ -26,6 +26,15 @@ class TProgramActions;
 class TProgramView;
 class TSocketActions;
 class THelpBinding;
+class TBoxSession;
+class TCommandExchange;
+class TEmergencyOff;
+class TShutdown;
+class TSilentStart;
+class TSilentStartHost;
+class TSocketEditor;
+class TSocketPages;
+class TSocketSwitching;
 
 class TAC_Program : public QMainWindow, public TComponent {
     Q_OBJECT
@@ -88,6 +97,17 @@ public:
     TMainMenus& MainMenus() const { return *mainMenus_; }
     // Context help: the help hook, the help table on the controls, "&Hilfe".
     THelpBinding& HelpBinding() const { return *helpBinding_; }
+    // The exchange with the box, socket switching and pages, the box
+    // session, the deferred start (the silent-start window's host), editing
+    // a socket, the emergency off, and the saving at the end.
+    TCommandExchange& Exchange() const { return *exchange_; }
+    TSocketSwitching& Switching() const { return *switching_; }
+    TSocketPages& Pages() const { return *pages_; }
+    TBoxSession& BoxSession() const { return *boxSession_; }
+    TSilentStart& SilentStart() const { return *silentStart_; }
+    TSilentStartHost* SilentStartHost() const;
+    TSocketEditor& SocketEditor() const { return *socketEditor_; }
+    TEmergencyOff& EmergencyOff() const { return *emergencyOff_; }
 
     // "AC_COM_failed" with UseIndex and UseSection emptied first.
     bool ComFailed() const;
@@ -159,6 +179,14 @@ private:
     std::unique_ptr<TProgramActions> programActions_;
     std::unique_ptr<TMainMenus> mainMenus_;
     std::unique_ptr<THelpBinding> helpBinding_;
+    std::unique_ptr<TCommandExchange> exchange_;
+    std::unique_ptr<TSocketSwitching> switching_;
+    std::unique_ptr<TSocketPages> pages_;
+    std::unique_ptr<TBoxSession> boxSession_;
+    std::unique_ptr<TSilentStart> silentStart_;
+    std::unique_ptr<TSocketEditor> socketEditor_;
+    std::unique_ptr<TEmergencyOff> emergencyOff_;
+    std::unique_ptr<TShutdown> shutdown_;
     std::unique_ptr<Timer> iniCheckTimer_;
     std::unique_ptr<Timer> timerDatetime_;
     // ComPort1 when the window made it itself.

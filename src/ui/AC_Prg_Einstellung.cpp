@@ -147,6 +147,8 @@ TAC_Einstellung::TAC_Einstellung(QWidget* parent)
 
     if (AC_Program != nullptr) {
         links_.hub = AC_Program->mVedadAzaro1;
+        links_.exchange = &AC_Program->Exchange();
+        links_.switching = &AC_Program->Switching();
         ConnectProgramActions();
         THelpBinding::BindSettingsDialog(*AC_Program->mVedadAzaro1->Components(), form_);
     }

@@ -3,6 +3,7 @@
 #include <QShowEvent>
 #include <exception>
 
+#include "app/Tavrin.h"
 #include "store/muDataHolder.h"
 #include "toolkit/Platform.h"
 #include "toolkit/Timer.h"
@@ -24,6 +25,7 @@ TAC_Silent::TAC_Silent(QWidget* parent)
     timer_->SetInterval(kTimerInterval);
     timer_->SetEnabled(false);
     timer_->SetOnTimer([this] { Prg_Silent_TimerTimer(); });
+    if (AC_Program != nullptr) host_ = AC_Program->SilentStartHost();
 
     show();
 }

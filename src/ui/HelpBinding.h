@@ -97,6 +97,8 @@ public:
 
     // The hook; null while there is no help file.
     THookHelpSystem* HelpHook() const { return hook_.get(); }
+    // Releases the hook (the end of the program).
+    void ReleaseHelpHook() { hook_.reset(); }
 
 private:
     TmuLogging* Log() const;

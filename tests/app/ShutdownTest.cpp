@@ -4,7 +4,13 @@
 // in-process simulated one on the virtual clock.
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -16,12 +22,18 @@
 #include "app/SettingsSchema.h"
 #include "app/Shutdown.h"
 #include "app/StartUp.h"
+#include "app/Tavrin.h"
 #include "device/SimulatedSerialPort.h"
 #include "device/muATCmd.h"
 #include "store/muDataHolder.h"
 #include "support/FakePlatform.h"
 #include "toolkit/mVedadAzaro.h"
+#include "support/ProgramFixture.h"
+#include "ui/AC_Prg_Edit.h"
 #include "ui/CommandExchange.h"
+#include "ui/ProgramActions.h"
+#include "ui/ProgramView.h"
+#include "ui/SocketActions.h"
 
 namespace fs = std::filesystem;
 
@@ -31,22 +43,39 @@ std::string TwoDigits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
 
 // A box file with every key. Sockets carry texts the program would never
 // write ("yes", "No"), so a key the end rewrites is told from one it left.
-std::string BoxFileText(const std::string& namePrefix = "Dose") {
+// `values` replaces the text of single keys.
+std::string BoxFileText(const std::string& namePrefix = "Dose",
+                        const std::map<std::string, std::string>& values = {}) {
     std::ostringstream s;
-    s << "; Steckdosenleiste\r\n[AC]\r\nAC_Controller=None\r\nAC_BEEPER=ON\r\nAC_SN=\r\nAC_DELAY=OFF\r\n"
-         "AC_DELAYTIME=0\r\nAC_PWDACTIVE=OFF\r\nAC_PWD=\r\n";
-    for (int n = 1; n <= 24; ++n) s << "AC_Name" << TwoDigits(n) << "=" << namePrefix << " " << n << "\r\n";
-    for (int n = 1; n <= 24; ++n) s << "ACPower" << TwoDigits(n) << "=" << (n % 2 ? "yes" : "No") << "\r\n";
-    for (int n = 1; n <= 24; ++n) s << "AC_Down" << TwoDigits(n) << "=No\r\n";
-    for (int n = 1; n <= 24; ++n) s << "ACWDown" << TwoDigits(n) << "=No\r\n";
-    s << "\r\n[COM]\r\nPort=COM1\r\nBaudrate=2400\r\nStopbit=1\r\nParity=None\r\nFlowcontrol=None\r\n";
+    auto line = [&](const std::string& key, const std::string& text) {
+        const auto it = values.find(key);
+        s << key << "=" << (it != values.end() ? it->second : text) << "\r\n";
+    };
+    s << "; Steckdosenleiste\r\n[AC]\r\n";
+    line("AC_Controller", "None");
+    line("AC_BEEPER", "ON");
+    line("AC_SN", "");
+    line("AC_DELAY", "OFF");
+    line("AC_DELAYTIME", "0");
+    line("AC_PWDACTIVE", "OFF");
+    line("AC_PWD", "");
+    for (int n = 1; n <= 24; ++n) line("AC_Name" + TwoDigits(n), namePrefix + " " + std::to_string(n));
+    for (int n = 1; n <= 24; ++n) line("ACPower" + TwoDigits(n), n % 2 ? "yes" : "No");
+    for (int n = 1; n <= 24; ++n) line("AC_Down" + TwoDigits(n), "No");
+    for (int n = 1; n <= 24; ++n) line("ACWDown" + TwoDigits(n), "No");
+    s << "\r\n[COM]\r\n";
+    line("Port", "COM1");
+    line("Baudrate", "2400");
+    line("Stopbit", "1");
+    line("Parity", "None");
+    line("Flowcontrol", "None");
     return s.str();
 }
 
-std::string MainIniText(int comCount) {
-    return "[TAVRIN]\r\nAUTOSTART=OFF\r\nSILENT=OFF\r\nPrgHide=OFF\r\nFormPos=TopLeft\r\nPositionX=150\r\n"
-           "PositionY=150\r\n\r\n[AC_Config]\r\nAC_File=$APPDIR\\System\\AC_Config\\AC_Power_$IDX.ini\r\n"
-           "AC_ID=1\r\nCOM_Count=" +
+std::string MainIniText(int comCount, const std::string& logArt = "LOG_STD") {
+    return "[TAVRIN]\r\nAUTOSTART=OFF\r\nSILENT=no\r\nPrgHide=OFF\r\nFormPos=TopLeft\r\nPositionX=150\r\n"
+           "PositionY=150\r\n\r\n[Logging]\r\nLogging=ON\r\nLogArt=" + logArt + "\r\n\r\n[AC_Config]\r\n"
+           "AC_File=$APPDIR\\System\\AC_Config\\AC_Power_$IDX.ini\r\nAC_ID=1\r\nCOM_Count=" +
            std::to_string(comCount) + "\r\n";
 }
 
@@ -290,6 +319,189 @@ TEST_F(ShutdownTest, ABoxThatVanishesDuringTheSwitchOffLosesNoSetting) {
     EXPECT_EQ(box["AC_SN"], "SN-77");
     EXPECT_EQ(box["ACPower01"], "ON");
     EXPECT_EQ(Keys(Read("tavrin.ini"))["FormPos"], "Middle");
+}
+
+// ---------------------------------------------------------------------------
+// The whole program: started against a simulated box, ended by "Beenden" or
+// by the end of the session (the windows destroyed with NoExit still set).
+
+class ShutdownProgramTest : public ::testing::Test {
+protected:
+    static constexpr int kComNo = 3;
+
+    // A USB-NELTA4 on COM3 whose echo and reply arrive together.
+    TNeltaBox& AddBox() {
+        TNeltaBoxConfig config;
+        config.model = "USB-NELTA4";
+        config.replyDelayMs = 0;
+        return f.AddBox(kComNo, config);
+    }
+    // Sockets 2 and 3 marked "Ausschalten", socket 2 stored on.
+    static std::string MarkedBoxFile() {
+        return BoxFileText("Dose", {{"ACPower02", "ON"}, {"AC_Down02", "ON"}, {"ACWDown02", "ON"},
+                                    {"ACPower03", "OFF"}, {"AC_Down03", "ON"}, {"ACWDown03", "ON"}});
+    }
+    TAC_Program& StartAndInitialise() {
+        TAC_Program& p = f.Start();
+        f.Run(1000);  // the silent-start window's tick: the box initialisation
+        return p;
+    }
+    void Beenden() {
+        f.Program().ProgramActions().Action_TrayPrg_CloseExecute()->trigger();
+        f.Stop();
+    }
+    // Commands (bare carriage returns left out) from position `from` on.
+    std::vector<std::string> CommandsFrom(std::size_t from) {
+        std::vector<std::string> out;
+        const auto& all = f.Box(kComNo)->Commands();
+        for (std::size_t i = from; i < all.size(); ++i)
+            if (!all[i].text.empty()) out.push_back(all[i].text);
+        return out;
+    }
+    std::size_t CommandCount() { return f.Box(kComNo)->Commands().size(); }
+    std::string BoxFile() const { return f.ReadFile(TProgramFixture::BoxFilePath(1)); }
+
+    TProgramFixture f;
+};
+
+TEST_F(ShutdownProgramTest, BeendenSwitchesTheMarkedSocketsOffAndTheNextStartRestoresThem) {
+    f.WriteFile("tavrin.ini", MainIniText(1));
+    const std::string boxText = MarkedBoxFile();
+    f.WriteBoxFile(1, boxText);
+    TNeltaBox& box = AddBox();
+    TAC_Program& p = StartAndInitialise();
+    ASSERT_EQ(p.ACDosenCount, 4);
+    ASSERT_TRUE(box.Socket(2));
+    f.Holder().setValueString("AC01|AC|AC_Name04", "Radio");
+    const std::size_t mark = CommandCount();
+
+    Beenden();
+
+    EXPECT_EQ(CommandsFrom(mark), (std::vector<std::string>{"ato2", "ato3"}));
+    EXPECT_FALSE(box.Socket(2));
+    auto main = Keys(f.ReadFile("tavrin.ini"));
+    EXPECT_EQ(main["SILENT"], "OFF");  // read "no", written in the program's notation
+    EXPECT_EQ(main["FormPos"], "TopLeft");
+    const std::string written = BoxFile();
+    auto keys = Keys(written);
+    EXPECT_EQ(keys["ACPower02"], "ON");  // the switch-off leaves the stored state
+    EXPECT_EQ(keys["ACPower03"], "OFF");
+    EXPECT_EQ(keys["AC_Name04"], "Radio");
+    EXPECT_EQ(keys["Port"], "COM3");
+    EXPECT_EQ(keys["Baudrate"], "57600");
+    // Only sockets 1 to 4 are written: the keys of 5 to 24 keep their text.
+    const auto original = Keys(boxText);
+    for (int n = 5; n <= 24; ++n)
+        for (const char* stem : {"AC_Name", "ACPower", "AC_Down", "ACWDown"}) {
+            const std::string key = stem + TwoDigits(n);
+            EXPECT_NE(written.find("\r\n" + key + "=" + original.at(key) + "\r\n"), std::string::npos) << key;
+        }
+
+    // The next start drives socket 2 back on, socket 3 stays off.
+    StartAndInitialise();
+    EXPECT_TRUE(box.Socket(2));
+    EXPECT_FALSE(box.Socket(3));
+    f.Stop();
+}
+
+TEST_F(ShutdownProgramTest, TheEndOfTheSessionSavesAndSwitchesOffWithoutBeenden) {
+    f.WriteFile("tavrin.ini", MainIniText(1, "LOG_ALL"));
+    f.WriteBoxFile(1, MarkedBoxFile());
+    f.MakeFolder("System/Logging");
+    AddBox();
+    TAC_Program& p = StartAndInitialise();
+    ASSERT_TRUE(p.NoExit);
+    p.WMSysCommand(TAC_Program::SysCommand::Close);  // the title bar's close only hides
+    f.Run(10);
+    const std::string logPath = "System/Logging/mLogging.log";
+    EXPECT_EQ(f.ReadFile(logPath).find("Sorry NoExit"), std::string::npos);
+    f.Holder().setValueString("AC01|AC|AC_Name01", "Licht");
+    const std::size_t mark = CommandCount();
+
+    f.Stop();  // the windows are destroyed, the silent-start window first
+
+    EXPECT_EQ(CommandsFrom(mark), (std::vector<std::string>{"ato2", "ato3"}));
+    EXPECT_EQ(Keys(BoxFile())["AC_Name01"], "Licht");
+    const std::string log = f.ReadFile(logPath);
+    EXPECT_NE(log.find("Sorry NoExit verhindert das Beenden vom Programm"), std::string::npos);
+    EXPECT_NE(log.find("Alle Klassen vernichten !!!"), std::string::npos);
+    EXPECT_NE(log.find("Alle noch vorhandenen Klassen vernichten!"), std::string::npos);
+}
+
+TEST_F(ShutdownProgramTest, AStartWithoutABoxStillWritesTheMainFileAndSendsNothing) {
+    f.WriteFile("tavrin.ini", MainIniText(1));
+    const std::string boxText = MarkedBoxFile();
+    f.WriteBoxFile(1, boxText);
+    TAC_Program& p = f.Start();
+    ASSERT_TRUE(p.ComFailed());
+    const std::size_t written = f.Port().Written().size();
+
+    f.Stop();
+
+    EXPECT_EQ(f.Port().Written().size(), written);
+    EXPECT_EQ(Keys(f.ReadFile("tavrin.ini"))["SILENT"], "OFF");
+    EXPECT_EQ(Keys(BoxFile())["ACPower01"], "yes");  // no socket key without a box
+}
+
+TEST_F(ShutdownProgramTest, ABoxUnpluggedBeforeTheEndLeavesBothFilesWritten) {
+    f.WriteFile("tavrin.ini", MainIniText(1));
+    f.WriteBoxFile(1, MarkedBoxFile());
+    AddBox();
+    StartAndInitialise();
+    f.Holder().setValueString("AC01|AC|AC_Name04", "Radio");
+    f.Holder().setValueString("INI|TAVRIN|FormPos", "Middle");
+    f.Port().RemovePort(kComNo);
+
+    Beenden();
+
+    auto keys = Keys(BoxFile());
+    EXPECT_EQ(keys["AC_Name04"], "Radio");
+    EXPECT_EQ(keys["ACPower02"], "ON");
+    EXPECT_EQ(keys["Port"], "COM3");
+    EXPECT_EQ(keys["AC_Controller"].rfind("NELTA-", 0), 0u);
+    EXPECT_EQ(Keys(f.ReadFile("tavrin.ini"))["FormPos"], "Middle");
+}
+
+TEST_F(ShutdownProgramTest, ASocketMarkedInTheEditDialogClosedByItsCloseBoxIsSwitchedOffAtTheEnd) {
+    f.WriteFile("tavrin.ini", MainIniText(1));
+    f.WriteBoxFile(1, BoxFileText());
+    AddBox();
+    TAC_Program& p = StartAndInitialise();
+    QTimer::singleShot(0, AC_Edit, [] {
+        AC_Edit->Edit1()->setText(QStringLiteral("Heizlüfter"));
+        AC_Edit->CheckBox_WDown()->setChecked(true);
+        AC_Edit->ComboBox_AC_WindowsOFF()->setCurrentIndex(TAC_Edit::EntrySwitchOff);
+        AC_Edit->close();
+    });
+    p.SocketActions().Edit(1)->trigger();
+    EXPECT_EQ(p.View().ACNameX(1)->text(), QStringLiteral("Heizlüfter"));
+    const std::size_t mark = CommandCount();
+
+    Beenden();
+
+    EXPECT_EQ(CommandsFrom(mark), (std::vector<std::string>{"ato1"}));
+    auto keys = Keys(BoxFile());
+    EXPECT_EQ(keys["AC_Name01"], "Heizlüfter");
+    EXPECT_EQ(keys["AC_Down01"], "ON");
+    EXPECT_EQ(keys["ACWDown01"], "ON");
+}
+
+TEST_F(ShutdownProgramTest, EmergencyOffIsStoredForTheBoxSocketsAtTheEnd) {
+    f.WriteFile("tavrin.ini", MainIniText(1));
+    f.WriteBoxFile(1, BoxFileText("Dose", {{"ACPower02", "ON"}, {"ACPower04", "ON"}}));
+    TNeltaBox& box = AddBox();
+    TAC_Program& p = StartAndInitialise();
+    ASSERT_TRUE(box.Socket(4));
+    const std::size_t mark = CommandCount();
+
+    p.ProgramActions().Action_DangerOFF()->trigger();
+    EXPECT_EQ(CommandsFrom(mark), (std::vector<std::string>{"att0", "atoff"}));
+    for (int n = 1; n <= 24; ++n) EXPECT_FALSE(f.Holder().getValueBoolean("AC01|AC|ACPower" + TwoDigits(n)));
+    Beenden();
+
+    auto keys = Keys(BoxFile());
+    for (int n = 1; n <= 4; ++n) EXPECT_EQ(keys["ACPower" + TwoDigits(n)], "OFF") << n;
+    EXPECT_EQ(keys["ACPower05"], "yes");
 }
 
 }  // namespace

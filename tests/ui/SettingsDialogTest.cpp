@@ -58,6 +58,7 @@ protected:
         config.replyDelayMs = 0;
         f.AddBox(kComNo, std::move(config));
         TAC_Program& p = f.Start();
+        f.Run(1000);  // the deferred start: the box initialisation
         dialog = AC_Einstellung;
         if (!p.ComPort1->Connected()) {
             p.ComPort1->SetPort("COM" + std::to_string(kComNo));
