@@ -68,8 +68,10 @@ TAC_Edit::TAC_Edit(QWidget* parent)
     group_ = new QGroupBox(QStringLiteral(" Events beim Beenden von Windows"), panel);
     group_->setObjectName(QStringLiteral("GroupBox_WDown"));
     form_.AddControl(group_, ControlClass::GroupBox);
-    auto* groupRow = new QHBoxLayout(group_);
-    groupRow->setContentsMargins(8, 4, 8, 4);
+    // The check box above the choice, so that both show their whole text.
+    auto* groupRow = new QVBoxLayout(group_);
+    groupRow->setContentsMargins(8, 2, 8, 4);
+    groupRow->setSpacing(2);
     checkWDown_ = new QCheckBox(QStringLiteral("Beim Beenden von Windows"), group_);
     checkWDown_->setObjectName(QStringLiteral("CheckBox_WDown"));
     form_.AddControl(checkWDown_, ControlClass::CheckBox);
@@ -80,7 +82,7 @@ TAC_Edit::TAC_Edit(QWidget* parent)
     comboWindowsOFF_->addItem(QStringLiteral("Ausschalten"));
     comboWindowsOFF_->setCurrentIndex(EntryKeep);
     form_.AddControl(comboWindowsOFF_, ControlClass::ComboBox);
-    groupRow->addWidget(comboWindowsOFF_, 1);
+    groupRow->addWidget(comboWindowsOFF_, 0, Qt::AlignLeft);
     content->addWidget(group_);
 
     auto* buttonRow = new QHBoxLayout;
