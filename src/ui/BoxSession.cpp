@@ -192,7 +192,7 @@ void TBoxSession::Identify() {
     const std::string joined = f1 + "-" + f2 + "-" + f3 + "-" + f4;
     TmuDataConvert* convert = parts_.hub.DataConvert();
     holder->setValueList("AC01", "COM",
-                         {"Port", port->Port(),                                                //
+                         {"Port", port->Port(),                                                    //
                           "Baudrate", convert->BaudRateToStr(static_cast<int>(port->BaudRate())),  //
                           "Stopbit", convert->StopBitsToStr(static_cast<int>(port->StopBits())),   //
                           "Parity", convert->ParityToStr(static_cast<int>(port->Parity())),        //
@@ -217,7 +217,8 @@ void TBoxSession::SendStoredStates() {
         if (holder->getValueBoolean("AC01|AC|ACPower" + TwoDigits(n))) {
             const std::string command = "atn" + std::to_string(n);
             exchange.set_COMPort_Lines("SEND: " + command);
-            const std::string reply = TCommandExchange::UpperCase(exchange.ReplyText(exchange.SendCommand(command)));
+            const std::string reply =
+                TCommandExchange::UpperCase(exchange.ReplyText(exchange.SendCommand(command)));
             if (!reply.empty())
                 exchange.get_PortInput(reply, TCommandExchange::kWaitMarker, TCommandExchange::kEndSetPort);
             else
@@ -253,7 +254,8 @@ bool TBoxSession::CheckAndBuild() {
         status = kStatusNoBox;
     } else {
         exchange.set_COMPort_Lines("SEND: ati");
-        const std::string ident = TCommandExchange::UpperCase(exchange.ReplyText(exchange.SendCommand("ati")));
+        const std::string ident =
+            TCommandExchange::UpperCase(exchange.ReplyText(exchange.SendCommand("ati")));
         if (!ident.empty()) {
             status = port + " > " + ident;
             exchange.set_COMPort_Lines("RECV: " + ident);

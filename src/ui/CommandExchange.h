@@ -35,10 +35,10 @@ public:
     // What the exchange reaches of its window. The port and the AT layer are
     // created during the start-up, so they are asked for at each use.
     struct TLinks {
-        std::function<SerialPort*()> port;                // ComPort1
-        std::function<TmuATCmd*()> atCmd;                 // the window's AT layer
-        std::function<void(const std::string&)> status;   // set_Combobox_Status
-        std::function<TmuLogging*()> programLogging;      // ProgramLogging
+        std::function<SerialPort*()> port;               // ComPort1
+        std::function<TmuATCmd*()> atCmd;                // the window's AT layer
+        std::function<void(const std::string&)> status;  // set_Combobox_Status
+        std::function<TmuLogging*()> programLogging;     // ProgramLogging
     };
 
     // `comPortLogging` is the window's COMPortLogging flag; `hub` serves the
@@ -91,7 +91,6 @@ public:
     TmuLogging* ProgramLog() const;
 
 private:
-
     TmVedadAzaro& hub_;
     const bool& comPortLogging_;
     TLinks links_;

@@ -97,7 +97,8 @@ std::string TSilentStart::AutostartSource() {
     holder->clearUseIndexSection();
     const std::string progFile = holder->getValueString("INI|Path|ProgFile");
     std::string source;
-    links_.hub.FileIO()->get_LocateAndReplacePlacehold(progFile, "$APPDIR", source, GetPlatform().CurrentDir());
+    links_.hub.FileIO()->get_LocateAndReplacePlacehold(progFile, "$APPDIR", source,
+                                                       GetPlatform().CurrentDir());
 
     // The stored command line names the program as Windows knows it; where
     // no such file exists, the running program under its own name is meant.
@@ -105,7 +106,8 @@ std::string TSilentStart::AutostartSource() {
     SplitSwitches(source, program, switches);
     if (fs_boundary::FileExists(program)) return source;
     const std::string executable = GetPlatform().ExecutablePath();
-    if (!executable.empty() && Upper(StemOf(program)) == Upper(StemOf(executable))) return executable + switches;
+    if (!executable.empty() && Upper(StemOf(program)) == Upper(StemOf(executable)))
+        return executable + switches;
     return source;
 }
 

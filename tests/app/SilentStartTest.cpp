@@ -41,9 +41,7 @@ protected:
     }
 
     bool Visible() { return f.Holder().getValueBoolean("DEFAULT|PRG|AC_Visible"); }
-    std::string Status() {
-        return f.Program().View().ComboBox_AC_Steckdosen()->currentText().toStdString();
-    }
+    std::string Status() { return f.Program().View().ComboBox_AC_Steckdosen()->currentText().toStdString(); }
     std::string LinkFile() const { return f.Folder() + "/autostart/tavrin.desktop"; }
     // The platform of the tests records links; this puts the file where it went.
     void WriteSavedLink(size_t index) {
@@ -219,7 +217,8 @@ TEST_F(SilentStartTest, SettingsCheckBoxesRunTheOptions) {
     TAC_Program& p = f.Start();
     ASSERT_NE(AC_Einstellung, nullptr);
     QtControl* autoStart = AC_Einstellung->Form().FindControl("CheckBox_Autostart", ControlClass::CheckBox);
-    QtControl* silent = AC_Einstellung->Form().FindControl("CheckBox_Autostat_Silent", ControlClass::CheckBox);
+    QtControl* silent =
+        AC_Einstellung->Form().FindControl("CheckBox_Autostat_Silent", ControlClass::CheckBox);
     ASSERT_NE(autoStart, nullptr);
     ASSERT_NE(silent, nullptr);
 

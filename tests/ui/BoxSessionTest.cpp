@@ -101,7 +101,8 @@ protected:
     }
     bool SlotButtonsEnabled() const {
         for (int k = 1; k <= 4; ++k)
-            if (!view->SpeedButton_ACX(k)->isEnabled() || !view->SpeedButton_EditX(k)->isEnabled()) return false;
+            if (!view->SpeedButton_ACX(k)->isEnabled() || !view->SpeedButton_EditX(k)->isEnabled())
+                return false;
         return true;
     }
     static std::vector<int> Range(int count) {
@@ -163,7 +164,8 @@ TEST_F(BoxSessionTest, CommandSequenceFollowsTheStartOrder) {
         // only through the restore, the delay action at the end.
         {true, Join({identify, {"att0"}, check, SocketCommands(8, on, true), delay})},
         // Activated before: the delay action first, every socket twice.
-        {false, Join({identify, delay, SocketCommands(8, on, false), check, SocketCommands(8, on, true), delay})},
+        {false,
+         Join({identify, delay, SocketCommands(8, on, false), check, SocketCommands(8, on, true), delay})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.initStart ? "InitStart true" : "InitStart false");
@@ -249,8 +251,12 @@ TEST_F(BoxSessionTest, CheckThatFailsStopsOrEmptiesTheSession) {
     const Case cases[] = {
         // An answer other than "OK" ends the initialisation at once: no
         // final status, InitStart as it was.
-        {"ERROR", std::string("at\r\n>ERROR\r\n"), true, "COM3 > Status: Set AT commands",
-         {"SEND: at", "RECV: ERROR"}, true},
+        {"ERROR",
+         std::string("at\r\n>ERROR\r\n"),
+         true,
+         "COM3 > Status: Set AT commands",
+         {"SEND: at", "RECV: ERROR"},
+         true},
         // No answer: no box, nothing restored, the end steps run.
         {"silent", std::string(), false, TBoxSession::kStatusNoBox, {"SEND: at", "RECV: Timeout"}, false},
     };
@@ -331,7 +337,8 @@ TEST_F(BoxSessionTest, StoredDelayIsShownAndSentThroughTheSettingsDialog) {
     EXPECT_TRUE(settings->AC_OnOFF_Delay()->isChecked());
     EXPECT_EQ(settings->ComboBox_NELTA_TIME()->currentText(), QStringLiteral("5"));
     EXPECT_EQ(settings->StatusPanelText(1), QStringLiteral("SET: ATT5"));
-    EXPECT_NE(std::find(statuses.begin(), statuses.end(), "COM3 > Set NELTA delaytime: 5 sec."), statuses.end());
+    EXPECT_NE(std::find(statuses.begin(), statuses.end(), "COM3 > Set NELTA delaytime: 5 sec."),
+              statuses.end());
 }
 
 TEST_F(BoxSessionTest, DelayActionStoresAndSendsOnlyWhenTheBoxAnswers) {

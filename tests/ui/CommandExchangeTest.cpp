@@ -65,11 +65,10 @@ protected:
     TAC_Einstellung dialog;
     bool logging = true;
     std::vector<std::string> statuses;
-    TCommandExchange exchange{hub, logging,
-                              TCommandExchange::TLinks{[this] { return static_cast<SerialPort*>(&port); },
-                                                       [this] { return &at; },
-                                                       [this](const std::string& s) { statuses.push_back(s); },
-                                                       nullptr}};
+    TCommandExchange exchange{
+        hub, logging,
+        TCommandExchange::TLinks{[this] { return static_cast<SerialPort*>(&port); }, [this] { return &at; },
+                                 [this](const std::string& s) { statuses.push_back(s); }, nullptr}};
 };
 
 TEST_F(CommandExchangeTest, LogLinesFollowTheLoggingFlagAndNeedTheDialog) {
