@@ -102,7 +102,7 @@ void TAC_Program::CreateParts() {
                                  [this](const std::string& text) { boxSession_->set_Combobox_Status(text); }, log});
     switching_ = std::make_unique<TSocketSwitching>(
         TSocketSwitching::TParts{form_, *view_, *socketActions_, *exchange_, *mVedadAzaro1},
-        TSocketSwitching::THooks{log, nullptr, nullptr});
+        TSocketSwitching::THooks{log, [this] { set_Timer_Close_at_15_Minutes_new(); }, nullptr});
     pages_ = std::make_unique<TSocketPages>(form_, *view_, *socketActions_, *switching_, *mVedadAzaro1, log);
     socketActions_->SetOnToggle([this](int n) { switching_->Multi_Action_Steckdose_ToggleExecute(n); });
     socketActions_->SetOnButtonToggle([this](int n) { switching_->Multi_Action_Steckdose_BTN_ToggleExecute(n); });
@@ -359,6 +359,19 @@ void TAC_Program::FormDestroy() {
         ProgramLogging = nullptr;
     }
     // tavrin.ini reaches the disk when the INI binding goes with the hub.
+}
+
+void TAC_Program::set_Timer_Close_at_15_Minutes_new() {
+    const int trace =
+        ProgramLogging ? ProgramLogging->addPro("TForm_AC_Program.set_Timer_Close_at_15_Minutes_new") : 0;
+    if (mCloseTimer_15min && mCloseTimer_15min->Enabled()) {
+        if (ProgramLogging)
+            ProgramLogging->addText(
+                "if ...Timer_Close_at_15_Minutes.Enabled then Timmer neu setzen, auf 15 Minuten...");
+        mCloseTimer_15min->setResetTimer();
+        AutoCloseDeadline = GetPlatform().NowMs() + 15 * 60 * 1000;
+    }
+    if (ProgramLogging) ProgramLogging->exitPro(trace);
 }
 
 void TAC_Program::Set_InitStart(bool value) { InitStart = value; }

@@ -81,6 +81,9 @@ public:
     std::int64_t AutoCloseDeadline = 0;
     Timer* Timer_Datetime() const { return timerDatetime_.get(); }
     TmCloseTimer* mCloseTimer_15min = nullptr;
+    // While the close timer runs: restart it and move the deadline to now
+    // plus 15 minutes (a switching action counts as activity).
+    void set_Timer_Close_at_15_Minutes_new();
 
     // The settings of ComPort1 as enumeration positions; false (and an empty
     // port name) while the port is closed.
