@@ -81,12 +81,11 @@ void TSocketPages::Init_AC_DosenChange() {
             // that action's own handler, so one click toggles exactly once.
             QAction* toggle = actions_.ButtonToggle(n);
             binder->SetSpeedButton(&form_, "SpeedButton_ACX" + slot, AsAction(toggle), "action");
-            binder->SetSpeedButton(
-                &form_, "SpeedButton_ACX" + slot,
-                TmuComponents::THandler([action = QPointer<QAction>(toggle)] {
-                    if (action) action->trigger();
-                }),
-                "onclick");
+            binder->SetSpeedButton(&form_, "SpeedButton_ACX" + slot,
+                                   TmuComponents::THandler([action = QPointer<QAction>(toggle)] {
+                                       if (action) action->trigger();
+                                   }),
+                                   "onclick");
 
             binder->SetSpeedButton(&form_, "SpeedButton_EditX" + slot, AsAction(actions_.Edit(n)), "action");
 

@@ -75,7 +75,9 @@ TSocketSwitching::TSocketSwitching(TParts parts, THooks hooks) : parts_(parts), 
 
 TSocketSwitching::~TSocketSwitching() = default;
 
-TmuLogging* TSocketSwitching::Log() const { return hooks_.programLogging ? hooks_.programLogging() : nullptr; }
+TmuLogging* TSocketSwitching::Log() const {
+    return hooks_.programLogging ? hooks_.programLogging() : nullptr;
+}
 
 TmuDataholder& TSocketSwitching::Holder() const { return *parts_.hub.Dataholder(); }
 
@@ -102,8 +104,7 @@ void TSocketSwitching::Multi_Action_Steckdose_ToggleExecute(int n) {
 }
 
 void TSocketSwitching::Multi_Action_Steckdose_BTN_ToggleExecute(int n) {
-    TmTraceScope trace(Log(), Kind::Procedure,
-                       "Action_Steckdose" + std::to_string(n) + "_BTN_ToggleExecute");
+    TmTraceScope trace(Log(), Kind::Procedure, "Action_Steckdose" + std::to_string(n) + "_BTN_ToggleExecute");
     Message(Log(), "BTN-Toggle ausführen für Steckdose" + std::to_string(n) + "...");
     if (!ValidSocket(n)) return;
     if (hooks_.restartAutoHide) hooks_.restartAutoHide();
@@ -188,7 +189,8 @@ std::string TSocketSwitching::SendLogged(const std::string& command) {
     return parts_.exchange.ReplyText(parts_.exchange.SendCommand(command));
 }
 
-void TSocketSwitching::MultiAction_Steckdose_Toggle(QAction* action, QToolButton* button, int tabIndex, int n) {
+void TSocketSwitching::MultiAction_Steckdose_Toggle(QAction* action, QToolButton* button, int tabIndex,
+                                                    int n) {
     TmTraceScope trace(Log(), Kind::Procedure, "TTavrin1.MultiAction_Steckdose_Toggle");
     Message(Log(), AdjustMessage(n));
     if (!ValidSocket(n)) return;

@@ -151,14 +151,18 @@ protected:
     void ClearMemo() { settings->Memo_COMPort()->clear(); }
 
     bool Power(int n) {
-        return hub->Dataholder()->getValueBoolean("AC01|AC|ACPower" + TSocketActions::TwoDigits(n).toStdString());
+        return hub->Dataholder()->getValueBoolean("AC01|AC|ACPower" +
+                                                  TSocketActions::TwoDigits(n).toStdString());
     }
     void SetPower(int n, bool on) {
-        hub->Dataholder()->setValueBoolean("AC01|AC|ACPower" + TSocketActions::TwoDigits(n).toStdString(), on);
+        hub->Dataholder()->setValueBoolean("AC01|AC|ACPower" + TSocketActions::TwoDigits(n).toStdString(),
+                                           on);
     }
 
     QToolButton* Button(int k) const { return view->SpeedButton_ACX(k); }
-    bool ShowsGreen(int k) const { return Button(k)->icon().cacheKey() == switching->GlyphGreen().cacheKey(); }
+    bool ShowsGreen(int k) const {
+        return Button(k)->icon().cacheKey() == switching->GlyphGreen().cacheKey();
+    }
     bool ShowsGray(int k) const { return Button(k)->icon().cacheKey() == switching->GlyphGray().cacheKey(); }
 
     // The socket's menu-entry action as the user chooses it.

@@ -9,7 +9,8 @@ protected:
     QGroupBox* Group(int k) const { return view->GroupBox_ACX(k); }
     QLabel* Name(int k) const { return view->ACNameX(k); }
     void SetName(int n, const std::string& name) {
-        hub->Dataholder()->setValueString("AC01|AC|AC_Name" + TSocketActions::TwoDigits(n).toStdString(), name);
+        hub->Dataholder()->setValueString("AC01|AC|AC_Name" + TSocketActions::TwoDigits(n).toStdString(),
+                                          name);
     }
     bool EntryVisible(const char* prefix, int n) const {
         return sockets->MenuEntry(QString::fromLatin1(prefix), n)->isVisible();

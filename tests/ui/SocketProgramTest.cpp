@@ -50,16 +50,15 @@ protected:
         return out;
     }
     bool Power(int n) {
-        return fixture.Holder().getValueBoolean("AC01|AC|ACPower" + TSocketActions::TwoDigits(n).toStdString());
+        return fixture.Holder().getValueBoolean("AC01|AC|ACPower" +
+                                                TSocketActions::TwoDigits(n).toStdString());
     }
     void ChooseMenuEntry(const char* prefix, int n) {
         QAction* entry = program->SocketActions().MenuEntry(QString::fromLatin1(prefix), n);
         ASSERT_NE(entry, nullptr) << prefix << n;
         entry->trigger();
     }
-    void ClickPageButton(int k) {
-        program->Form().ControlOf(program->View().SpeedButton_ACX(k))->Click();
-    }
+    void ClickPageButton(int k) { program->Form().ControlOf(program->View().SpeedButton_ACX(k))->Click(); }
     std::string LastMemoLine() const {
         const QStringList lines = AC_Einstellung->Memo_COMPort()->toPlainText().split(QLatin1Char('\n'));
         return lines.isEmpty() ? std::string() : lines.back().toStdString();

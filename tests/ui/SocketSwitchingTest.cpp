@@ -123,8 +123,7 @@ TEST_F(SocketSwitchingTest, RestoreSendsDelayZeroBeforeSwitchingOn) {
     MakeTabs(8);
     SetPower(1, true);
     SetPower(2, false);
-    for (int n = 1; n <= 2; ++n)
-        switching->MultiAction_Steckdose_Init(sockets->Toggle(n), Button(n), 0, n);
+    for (int n = 1; n <= 2; ++n) switching->MultiAction_Steckdose_Init(sockets->Toggle(n), Button(n), 0, n);
 
     EXPECT_EQ(TakeCommands(), (Lines{"att0", "atn1", "", "", "ato2", "", ""}));
     EXPECT_EQ(MemoLines(), (Lines{"SEND: att0", "RECV: OK", "SEND: atn1", "RECV: OK WAIT", "RECV: WAIT",
@@ -177,8 +176,7 @@ TEST_F(SocketSwitchingTest, NoPageShownChangesNoGlyph) {
     ChooseMenuEntry(1);
     EXPECT_TRUE(Power(1));
     EXPECT_EQ(Button(1)->icon().cacheKey(), before);
-    for (int tab : {-1, 0, 1, 5, 6})
-        EXPECT_EQ(TSocketSwitching::OnPage(5, tab), tab == 1) << tab;
+    for (int tab : {-1, 0, 1, 5, 6}) EXPECT_EQ(TSocketSwitching::OnPage(5, tab), tab == 1) << tab;
     EXPECT_TRUE(TSocketSwitching::OnPage(24, 5));
     EXPECT_FALSE(TSocketSwitching::OnPage(21, 4));
 }
