@@ -30,6 +30,9 @@
 #include "ui/SocketEditor.h"
 #include "ui/SocketPages.h"
 #include "ui/SocketSwitching.h"
+#include "ui/StatusClock.h"
+#include "ui/TrayMenu.h"
+#include "ui/WindowPlacement.h"
 #include "ui/MainMenus.h"
 #include "ui/ProgramActions.h"
 #include "ui/ProgramView.h"
@@ -60,14 +63,6 @@ TAC_Program::TAC_Program(Application* application, SerialPort* comPort, QWidget*
     ComPort1 = comPort;
     CreateParts();
 
-    // Auto-hide: both timers wait for the start-up to find a box.
-    timerDatetime_.reset(GetPlatform().CreateTimer());
-    timerDatetime_->SetEnabled(false);
-    timerDatetime_->SetInterval(1000);
-    mCloseTimer_15min = new TmCloseTimer(this);
-    mCloseTimer_15min->SetName("mCloseTimer_15min");
-    mCloseTimer_15min->SetTimerValue(TmStringTimer::Min_15);
-
     iniCheckTimer_.reset(GetPlatform().CreateTimer());
     iniCheckTimer_->SetInterval(1000);
     iniCheckTimer_->SetOnTimer([this] { mIniCheckTimerTimer(); });
@@ -92,6 +87,35 @@ void TAC_Program::CreateParts() {
     view_->BindActions(form_, *programActions_);
     helpBinding_ = std::make_unique<THelpBinding>(THelpBinding::TLinks{
         form_, *mVedadAzaro1, programActions_->Action_AC_Prg_Help(), [this] { return ProgramLogging; }});
+
+    // Tray, status-bar clock, placement. Both auto-hide timers wait for the
+    // start-up to find a box.
+    statusClock_ = std::make_unique<TStatusClock>(TStatusClock::TLinks{
+        view_->StatusPanel(0), view_->StatusPanel(1), &AutoCloseDeadline,
+        [this] {
+            mVedadAzaro1->Dataholder()->clearUseIndexSection();
+            return mVedadAzaro1->Dataholder()->getValueBoolean("AC_Visible");
+        },
+        [this] { trayMenu_->ShowCloseWarning(); }, [this] { trayMenu_->HideMainWindow(); },
+        [this] { mCloseTimer_15min->SetEnabled(false); }});
+    windowPlacement_ = std::make_unique<TWindowPlacement>(TWindowPlacement::TLinks{
+        this, &form_, mVedadAzaro1, this, programActions_.get(), mainMenus_->ActionLook_Or_Unlook(),
+        statusClock_.get(), [this] { return ProgramLogging; }, [this] { return NoExit; }, [this] { close(); },
+        [this] { trayMenu_->HideMainWindow(); }});
+    mCloseTimer_15min = windowPlacement_->mCloseTimer_15min();
+    windowPlacement_->FixWindowSize();
+    trayMenu_ = std::make_unique<TTrayMenu>(TTrayMenu::TLinks{
+        this, &form_, programActions_.get(), socketActions_.get(), statusClock_.get(), windowPlacement_.get(),
+        [this] { return mVedadAzaro1->Dataholder(); }, [this] { return ProgramLogging; },
+        [this](bool value) { NoExit = value; },
+        [] {
+            if (!AC_Silent) return;
+            AC_Silent->Set_InitStart(false);
+            AC_Silent->hide();
+        },
+        [] {
+            if (AC_Silent) AC_Silent->close();
+        }});
 
     // The box: the exchange, switching and pages, the session, the deferred
     // start; editing a socket, the emergency off; the saving at the end.
@@ -125,6 +149,8 @@ void TAC_Program::CreateParts() {
 }
 
 TSilentStartHost* TAC_Program::SilentStartHost() const { return silentStart_.get(); }
+
+Timer* TAC_Program::Timer_Datetime() const { return statusClock_->Timer_Datetime(); }
 
 // ---------------------------------------------------------------------------
 // Start-up
@@ -165,9 +191,7 @@ void TAC_Program::SetProgramTitle() {
     if (application_) application_->SetTitle("Tavrin v" + version);
 }
 
-void TAC_Program::InitLockMenuItem() {
-    // The lock menu item ActionLook_Or_Unlook: image index 12, tag 0.
-}
+void TAC_Program::InitLockMenuItem() { windowPlacement_->InitLockMenuItem(); }
 
 void TAC_Program::SetStartFlags() {
     InitStart = true;
@@ -294,8 +318,7 @@ void TAC_Program::FormActivate() {
 
 void TAC_Program::FormShow() {
     if (!ComFailed()) mCloseTimer_15min->SetEnabled(true);
-    // A window locked on top (tag 1 of ActionLook_Or_Unlook) is taken off the
-    // top and put on it again (Delete_WindowOnTheTop, Set_WindowOnTheTop).
+    windowPlacement_->RepinIfLocked();
 }
 
 void TAC_Program::FormHide() {
@@ -328,7 +351,7 @@ void TAC_Program::FormDestroy() {
     if (ProgramLogging) ProgramLogging->addText("Alle Klassen vernichten !!!");
     // Nothing of the running program may start while the marked sockets are
     // switched off (their waits serve the message queue).
-    if (timerDatetime_) timerDatetime_->SetEnabled(false);
+    Timer_Datetime()->SetEnabled(false);
     if (mCloseTimer_15min) mCloseTimer_15min->SetEnabled(false);
     if (AC_Silent && AC_Silent->Prg_Silent_Timer()) AC_Silent->Prg_Silent_Timer()->SetEnabled(false);
 
@@ -361,18 +384,7 @@ void TAC_Program::FormDestroy() {
     // tavrin.ini reaches the disk when the INI binding goes with the hub.
 }
 
-void TAC_Program::set_Timer_Close_at_15_Minutes_new() {
-    const int trace =
-        ProgramLogging ? ProgramLogging->addPro("TForm_AC_Program.set_Timer_Close_at_15_Minutes_new") : 0;
-    if (mCloseTimer_15min && mCloseTimer_15min->Enabled()) {
-        if (ProgramLogging)
-            ProgramLogging->addText(
-                "if ...Timer_Close_at_15_Minutes.Enabled then Timmer neu setzen, auf 15 Minuten...");
-        mCloseTimer_15min->setResetTimer();
-        AutoCloseDeadline = GetPlatform().NowMs() + 15 * 60 * 1000;
-    }
-    if (ProgramLogging) ProgramLogging->exitPro(trace);
-}
+void TAC_Program::set_Timer_Close_at_15_Minutes_new() { windowPlacement_->set_Timer_Close_at_15_Minutes_new(); }
 
 void TAC_Program::Set_InitStart(bool value) { InitStart = value; }
 

@@ -35,6 +35,9 @@ class TSilentStartHost;
 class TSocketEditor;
 class TSocketPages;
 class TSocketSwitching;
+class TStatusClock;
+class TTrayMenu;
+class TWindowPlacement;
 
 class TAC_Program : public QMainWindow, public TComponent {
     Q_OBJECT
@@ -79,7 +82,7 @@ public:
     // status-bar tick (1000 ms) and the 15-minute close timer, both disabled
     // until the start-up found a box.
     std::int64_t AutoCloseDeadline = 0;
-    Timer* Timer_Datetime() const { return timerDatetime_.get(); }
+    Timer* Timer_Datetime() const;
     TmCloseTimer* mCloseTimer_15min = nullptr;
     // While the close timer runs: restart it and move the deadline to now
     // plus 15 minutes (a switching action counts as activity).
@@ -100,6 +103,11 @@ public:
     TMainMenus& MainMenus() const { return *mainMenus_; }
     // Context help: the help hook, the help table on the controls, "&Hilfe".
     THelpBinding& HelpBinding() const { return *helpBinding_; }
+    // The tray icon and its menu, the status-bar clock with the auto-hide
+    // countdown, the window's placement, close timer and lock.
+    TTrayMenu& TrayMenu() const { return *trayMenu_; }
+    TStatusClock& StatusClock() const { return *statusClock_; }
+    TWindowPlacement& WindowPlacement() const { return *windowPlacement_; }
     // The exchange with the box, socket switching and pages, the box
     // session, the deferred start (the silent-start window's host), editing
     // a socket, the emergency off, and the saving at the end.
@@ -191,7 +199,9 @@ private:
     std::unique_ptr<TEmergencyOff> emergencyOff_;
     std::unique_ptr<TShutdown> shutdown_;
     std::unique_ptr<Timer> iniCheckTimer_;
-    std::unique_ptr<Timer> timerDatetime_;
+    std::unique_ptr<TStatusClock> statusClock_;
+    std::unique_ptr<TWindowPlacement> windowPlacement_;
+    std::unique_ptr<TTrayMenu> trayMenu_;
     // ComPort1 when the window made it itself.
     std::unique_ptr<SerialPort> ownComPort_;
     // Position of the port whose box answered the search (0: none).

@@ -63,13 +63,7 @@ TTrayMenu::TTrayMenu(TLinks links) : links_(std::move(links)) {
     form.AddControl(popup_, ControlClass::Other)->SetHelpContext(HelpPopup);
 
     // The socket submenu: three columns of eight, a break before 9 and 17.
-    sockets_ = new TColumnMenu(QStringLiteral("Steckdosen"), popup_);
-    sockets_->setObjectName(QStringLiteral("Tray_Steckdosen_Popup"));
-    form.AddControl(sockets_, ControlClass::MenuItem);
-    const QString prefix = QStringLiteral("Tray_Steckdose");
-    links_.sockets->AddMenuEntries(sockets_, prefix);
-    TColumnMenu::SetColumnBreak(links_.sockets->MenuEntry(prefix, 9));
-    TColumnMenu::SetColumnBreak(links_.sockets->MenuEntry(prefix, 17));
+    sockets_ = qobject_cast<TColumnMenu*>(links_.sockets->CreateTraySocketMenu(popup_));
     popup_->addMenu(sockets_);
     popup_->SetItemCaption(sockets_->menuAction(), QStringLiteral("Steckdosen"));
 
