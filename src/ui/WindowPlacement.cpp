@@ -7,6 +7,7 @@
 #include "store/muDataHolder.h"
 #include "toolkit/Form.h"
 #include "toolkit/Platform.h"
+#include "toolkit/Timer.h"
 #include "toolkit/mCloseTimer.h"
 #include "toolkit/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
@@ -161,11 +162,19 @@ bool TWindowPlacement::eventFilter(QObject* watched, QEvent* event) {
 
 void TWindowPlacement::set_Timer_Close_at_15_Minutes_new() {
     TProgramTrace trace(ProgramLog(), "TForm_AC_Program.set_Timer_Close_at_15_Minutes_new");
-    if (!closeTimer_->Enabled()) return;
-    if (trace)
-        trace->addMsg("if ...Timer_Close_at_15_Minutes.Enabled then Timmer neu setzen, auf 15 Minuten...");
-    closeTimer_->setResetTimer();
-    if (links_.clock) links_.clock->ArmDeadline();
+    if (closeTimer_->Enabled()) {
+        if (trace)
+            trace->addMsg(
+                "if ...Timer_Close_at_15_Minutes.Enabled then Timmer neu setzen, auf 15 Minuten...");
+        closeTimer_->setResetTimer();
+        if (links_.clock) links_.clock->ArmDeadline();
+        return;
+    }
+    // The close timer may be off while the countdown runs (after the start's
+    // deferred initialisation, or with auto-hide unticked); the countdown
+    // hides the window at 00:00 all the same, so switching extends it too.
+    const bool shown = links_.window && links_.window->isVisible();
+    if (shown && links_.clock && links_.clock->Timer_Datetime()->Enabled()) links_.clock->ArmDeadline();
 }
 
 void TWindowPlacement::mCloseTimer_15minCloseTimer() {

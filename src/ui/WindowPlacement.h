@@ -79,6 +79,7 @@ public:
     // ---- Auto-hide ---------------------------------------------------------------
     TmCloseTimer* mCloseTimer_15min() const { return closeTimer_; }
     // While the close timer runs: restart it and arm the countdown again.
+    // While only the countdown runs for the shown window: arm it again.
     void set_Timer_Close_at_15_Minutes_new();
     // The close timer's expiry.
     void mCloseTimer_15minCloseTimer();

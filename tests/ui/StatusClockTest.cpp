@@ -145,14 +145,22 @@ TEST_F(StatusClockTest, SwitchingRestartsThePeriodMovingTheMouseDoesNot) {
     EXPECT_FALSE(window->isVisible());
 }
 
-TEST_F(StatusClockTest, RestartDoesNothingWhileTheCloseTimerIsOff) {
+TEST_F(StatusClockTest, WithTheCloseTimerOffSwitchingStillExtendsTheCountdown) {
     ShowByTray();
-    CloseTimer()->SetEnabled(false);  // auto-hide unticked in the settings
+    CloseTimer()->SetEnabled(false);  // e.g. auto-hide unticked in the settings
+    platform.Advance(14 * 60 * 1000);
+    placement->set_Timer_Close_at_15_Minutes_new();
+    EXPECT_EQ(deadline, platform.NowMs() + 15 * 60 * 1000);
+    EXPECT_FALSE(CloseTimer()->Enabled());
+    platform.Advance(2 * 60 * 1000);
+    EXPECT_TRUE(window->isVisible());
+
+    // Hidden (countdown stopped): nothing changes.
+    actions->Action_AC_Prg_Hide()->trigger();
     const std::int64_t before = deadline;
-    platform.Advance(60 * 1000);
+    platform.Advance(1000);
     placement->set_Timer_Close_at_15_Minutes_new();
     EXPECT_EQ(deadline, before);
-    EXPECT_FALSE(CloseTimer()->Enabled());
 }
 
 }  // namespace
