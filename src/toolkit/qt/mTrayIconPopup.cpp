@@ -78,9 +78,10 @@ TmTrayIconPopup::TmTrayIconPopup(QWidget* parent) : QMenu(parent) {
     SetBandDefaults(*firm_, "Default firm", QColor(128, 128, 128));
     prog_ = new TmProgramType;
     SetBandDefaults(*prog_, "Default program", QColor(0, 0, 255));
-    // Owner drawing: the bands take the left edge; the menu's own item
-    // rectangles (where the mouse selects) begin right of them.
-    setContentsMargins(2 * BandWidth, 0, 0, 0);
+    // Owner drawing: every item is painted across the whole width (the
+    // bands over its left part), so its rectangle starts at the left edge,
+    // and a submenu opening to the left lies beside the bands, not on them.
+    setContentsMargins(0, 0, 0, 0);
     EnsureAboutBitmap();
     about_ = CreateAboutVersion("mTrayIconPopup", "1.0.0.4", "21.06.2018", kAboutBitmapNumber, g_unitBitmap);
     UpdateMinimumSize();
