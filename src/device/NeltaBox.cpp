@@ -154,10 +154,19 @@ void TNeltaBox::Command(const std::string& text, std::int64_t now) {
 
     // A box in the error fault changes nothing.
     const std::string reply = faulty && config_.fault == TNeltaFault::Error ? "ERROR" : Reply(text);
-    Send(now, text + kCrLf);
-    if (reply.empty()) return;
-    const std::int64_t at = faulty && config_.fault == TNeltaFault::Late ? now + config_.lateMs : replyAt;
-    Send(at, ">" + reply + kCrLf);
+    // The box answers a line once it has processed it: echo and reply arrive
+    // together, so a reader that waits for the first bytes gets the whole
+    // answer. Only a late box echoes at once and replies much later.
+    if (reply.empty()) {
+        Send(now, text + kCrLf);
+        return;
+    }
+    if (faulty && config_.fault == TNeltaFault::Late) {
+        Send(now, text + kCrLf);
+        Send(now + config_.lateMs, ">" + reply + kCrLf);
+        return;
+    }
+    Send(replyAt, text + kCrLf + ">" + reply + kCrLf);
 }
 
 std::string TNeltaBox::SwitchReply(const std::string& done) {

@@ -8,8 +8,8 @@
 // The box's line protocol:
 // - A command is lower-case ASCII ended by a carriage return; line feeds are
 //   ignored, letters of any case are accepted.
-// - Every command is echoed at once, followed by CR LF. The reply follows
-//   after the reply delay: ">" + reply + CR LF.
+// - Every command is echoed, followed by CR LF, together with its reply
+//   after the reply delay: ">" + reply + CR LF (a late box echoes at once).
 // - "at" -> "OK"; "ati" -> the identification (default
 //   "NELTA-<firmware>-<controller>-<model>", e.g. "NELTA-V1.4-BOX8-USB-NELTA8":
 //   third "-" field the controller type, the model name inside);
