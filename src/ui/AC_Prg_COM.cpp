@@ -91,6 +91,40 @@ void Fill(const TComParameterBoxes& boxes, const TComParameters& parameters) {
     SelectBelow(boxes.flowControl, parameters.flowControl, kFlowControlLimit);
 }
 
+TComParameterBoxes Build(QGroupBox* group, QtForm& form, const QStringList& parities, bool enabled,
+                         int verticalSpacing) {
+    auto* grid = new QGridLayout(group);
+    grid->setVerticalSpacing(verticalSpacing);
+    const QFont bold = DialogFrame::BoldPixelFont(group->font(), 0);
+    int row = 0;
+    auto addRow = [&](const char* labelName, const QString& caption, const char* boxName,
+                      const QStringList& entries) {
+        auto* label = new QLabel(caption, group);
+        label->setObjectName(QString::fromLatin1(labelName));
+        label->setFont(bold);
+        form.AddControl(label, ControlClass::Label);
+        auto* box = new QComboBox(group);
+        box->setObjectName(QString::fromLatin1(boxName));
+        box->addItems(entries);
+        box->setEnabled(enabled);
+        form.AddControl(box, ControlClass::ComboBox);
+        grid->addWidget(label, row, 0);
+        grid->addWidget(box, row, 1);
+        ++row;
+        return box;
+    };
+    TComParameterBoxes boxes;
+    boxes.port = addRow("Label_COM", QStringLiteral("Schnittstelle"), "ComboBox_COM", {});
+    boxes.baudRate = addRow("Label_Baudrate", QStringLiteral("Baudrate"), "ComboBox_Baudrate", BaudRates());
+    boxes.dataBits = addRow("Label_Databits", QStringLiteral("Datenbits"), "ComboBox_Databits", DataBits());
+    boxes.stopBits = addRow("Label_Stopbits", QStringLiteral("Stopbits"), "ComboBox_Stopbits", StopBits());
+    boxes.parity = addRow("Label_Parity", QStringLiteral("Parity"), "ComboBox_Parity", parities);
+    boxes.flowControl =
+        addRow("Label_Flowcontrol", QStringLiteral("Flußkontrolle"), "ComboBox_Flowcontrol", FlowControls());
+    grid->setColumnStretch(1, 1);
+    return boxes;
+}
+
 }  // namespace ComParameterView
 
 TAC_COM::TAC_COM(QWidget* parent)
@@ -112,40 +146,9 @@ TAC_COM::TAC_COM(QWidget* parent)
     auto* group = new QGroupBox(QStringLiteral(" Schnittstelle "), this);
     group->setObjectName(QStringLiteral("GroupBox_Schnittstelle"));
     form_.AddControl(group, ControlClass::GroupBox);
-    auto* grid = new QGridLayout(group);
-    grid->setContentsMargins(10, 8, 10, 8);
-    grid->setHorizontalSpacing(12);
-    grid->setVerticalSpacing(5);
-
-    const QFont bold = DialogFrame::BoldPixelFont(font(), 0);
-    int row = 0;
-    auto addRow = [&](const char* labelName, const QString& caption, const char* boxName,
-                      const QStringList& entries) {
-        auto* label = new QLabel(caption, group);
-        label->setObjectName(QString::fromLatin1(labelName));
-        label->setFont(bold);
-        form_.AddControl(label, ControlClass::Label);
-        auto* box = new QComboBox(group);
-        box->setObjectName(QString::fromLatin1(boxName));
-        box->addItems(entries);
-        form_.AddControl(box, ControlClass::ComboBox);
-        grid->addWidget(label, row, 0);
-        grid->addWidget(box, row, 1);
-        ++row;
-        return box;
-    };
-    boxes_.port = addRow("Label_COM", QStringLiteral("Schnittstelle"), "ComboBox_COM", {});
-    boxes_.baudRate = addRow("Label_Baudrate", QStringLiteral("Baudrate"), "ComboBox_Baudrate",
-                             ComParameterView::BaudRates());
-    boxes_.dataBits = addRow("Label_Databits", QStringLiteral("Datenbits"), "ComboBox_Databits",
-                             ComParameterView::DataBits());
-    boxes_.stopBits = addRow("Label_Stopbits", QStringLiteral("Stopbits"), "ComboBox_Stopbits",
-                             ComParameterView::StopBits());
-    boxes_.parity =
-        addRow("Label_Parity", QStringLiteral("Parity"), "ComboBox_Parity", ComParameterView::Parities());
-    boxes_.flowControl = addRow("Label_Flowcontrol", QStringLiteral("Flußkontrolle"), "ComboBox_Flowcontrol",
-                                ComParameterView::FlowControls());
-    grid->setColumnStretch(1, 1);
+    boxes_ = ComParameterView::Build(group, form_, ComParameterView::Parities(), true, 5);
+    group->layout()->setContentsMargins(10, 8, 10, 8);
+    static_cast<QGridLayout*>(group->layout())->setHorizontalSpacing(12);
     column->addWidget(group, 1);
 
     auto* buttons = new QHBoxLayout;

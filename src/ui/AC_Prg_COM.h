@@ -17,6 +17,7 @@
 #include "toolkit/qt/QtForm.h"
 
 class QComboBox;
+class QGroupBox;
 class QPushButton;
 class TmuOperationSystem;
 
@@ -62,6 +63,10 @@ TComParameters ProgramPortParameters();
 // With the port open: the name appended and entry 0 selected, each other box
 // set when its index is below its limit. A closed port changes nothing.
 void Fill(const TComParameterBoxes& boxes, const TComParameters& parameters);
+// Lays out the six labelled boxes in a grid in `group`, registered in `form`
+// in creation order; `parities` is the view's parity list.
+TComParameterBoxes Build(QGroupBox* group, QtForm& form, const QStringList& parities, bool enabled,
+                         int verticalSpacing);
 
 }  // namespace ComParameterView
 

@@ -289,37 +289,7 @@ QWidget* TAC_Einstellung::BuildSchnittstelle() {
     row->setContentsMargins(8, 6, 8, 6);
 
     QGroupBox* group = AddGroup(panel, "GroupBox_Schnittstelle", QStringLiteral(" Schnittstelle "));
-    auto* grid = new QGridLayout(group);
-    grid->setVerticalSpacing(3);
-    const QFont bold = DialogFrame::BoldPixelFont(font(), 0);
-    int line = 0;
-    auto addRow = [&](const char* labelName, const QString& caption, const char* boxName,
-                      const QStringList& entries) {
-        auto* label = new QLabel(caption, group);
-        label->setObjectName(QString::fromLatin1(labelName));
-        label->setFont(bold);
-        form_.AddControl(label, ControlClass::Label);
-        auto* box = new QComboBox(group);
-        box->setObjectName(QString::fromLatin1(boxName));
-        box->addItems(entries);
-        box->setEnabled(false);
-        form_.AddControl(box, ControlClass::ComboBox);
-        grid->addWidget(label, line, 0);
-        grid->addWidget(box, line, 1);
-        ++line;
-        return box;
-    };
-    portView_.port = addRow("Label_COM", QStringLiteral("Schnittstelle"), "ComboBox_COM", {});
-    portView_.baudRate = addRow("Label_Baudrate", QStringLiteral("Baudrate"), "ComboBox_Baudrate",
-                                ComParameterView::BaudRates());
-    portView_.dataBits = addRow("Label_Databits", QStringLiteral("Datenbits"), "ComboBox_Databits",
-                                ComParameterView::DataBits());
-    portView_.stopBits = addRow("Label_Stopbits", QStringLiteral("Stopbits"), "ComboBox_Stopbits",
-                                ComParameterView::StopBits());
-    portView_.parity = addRow("Label_Parity", QStringLiteral("Parity"), "ComboBox_Parity", PageParities());
-    portView_.flowControl = addRow("Label_Flowcontrol", QStringLiteral("Flußkontrolle"),
-                                   "ComboBox_Flowcontrol", ComParameterView::FlowControls());
-    grid->setColumnStretch(1, 1);
+    portView_ = ComParameterView::Build(group, form_, PageParities(), false, 3);
     row->addWidget(group, 1);
 
     auto* side = new QVBoxLayout;
