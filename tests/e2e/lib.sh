@@ -1,0 +1,244 @@
+# Shared harness of the end-to-end scripts and the benchmarks: the real
+# `tavrin` in a fresh working folder, `nelta-sim` on pseudo-terminals, a
+# virtual X server (the caller runs under xvfb-run or sets DISPLAY).
+#
+#   source "$(dirname "$0")/lib.sh"      # tests/e2e/...
+#   e2e_init "$1"                         # path of tavrin; TAVRIN_SIM optional
+#   make_app                              # $app from the default file set
+#   set_ini "$app/tavrin.ini" Logging Logging ON
+#   start_sim --model USB-NELTA8          # COM1 in $com, log $boxlog
+#   start_tavrin && wait_restored 8       # $tpid
+#   ...
+#   pass
+#
+# Every process started here is killed when the script ends; the working
+# folder is removed unless E2E_KEEP is set. Waiting functions take their
+# bound in tenths of a second and return non-zero when it passes.
+
+e2e_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+
+# e2e_init <tavrin>: paths, a private working folder, a private user
+# environment (runtime folder for the single-instance lock, home for the
+# autostart folder) and the clean-up trap.
+e2e_init() {
+    set -u
+    tavrin="$(realpath "$1")"
+    sim="$(realpath -m "${TAVRIN_SIM:-$(dirname "$tavrin")/../tools/nelta-sim/nelta-sim}")"
+    help_file="$e2e_root/resources/help/tavrin_DE.chm"
+    defaults="$e2e_root/resources/defaults"
+    work="$(mktemp -d)"
+    app="$work/app"
+    com="$work/com"
+    boxlog="$work/box.log"
+    e2e_pids=()
+    simpid=""
+    tpid=""
+    rc=""
+    trap e2e_cleanup EXIT
+    [ -x "$tavrin" ] || fail "tavrin not found at $tavrin"
+    [ -x "$sim" ] || fail "nelta-sim not found at $sim"
+    [ -f "$help_file" ] || fail "help file not found at $help_file"
+    command -v xdotool >/dev/null || fail "xdotool missing"
+    mkdir -p "$work/run" "$work/home" "$com"
+    chmod 700 "$work/run"
+    export XDG_RUNTIME_DIR="$work/run" HOME="$work/home" TAVRIN_COM_DIR="$com"
+    unset QT_QPA_PLATFORM
+}
+
+e2e_cleanup() {
+    local p
+    for p in "${e2e_pids[@]}"; do kill -KILL "$p" 2>/dev/null; done
+    wait 2>/dev/null
+    if [ -n "${E2E_KEEP:-}" ]; then echo "kept: $work"; else rm -rf "$work"; fi
+}
+
+# fail <text>: the reason, then the logs and INI files that explain it.
+fail() {
+    echo "FAIL: $*"
+    local f
+    for f in "$work"/*.log "$work"/*.out "$app/tavrin.ini" "$app"/System/AC_Config/AC_Power_01.ini \
+        "$app"/System/Logging/*.log; do
+        [ -f "$f" ] && { echo "--- $f"; tail -60 "$f"; }
+    done
+    exit 1
+}
+
+pass() { echo "PASS"; exit 0; }
+
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+# make_app [dir]: a fresh installation in dir (default $app): the default
+# file set and the help file, logging of everything switched on.
+make_app() {
+    local dir="${1:-$app}"
+    rm -rf "$dir"
+    mkdir -p "$dir/System/Logging" "$dir/System/Hilfe"
+    cp -r "$defaults/." "$dir/"
+    cp "$help_file" "$dir/System/Hilfe/"
+    set_ini "$dir/tavrin.ini" Logging Logging ON
+    set_ini "$dir/tavrin.ini" Logging LogArt LOG_ALL
+}
+
+# set_ini <file> <section> <key> <value>: replaces the value of an existing
+# key in the section (the default files carry every key the program reads).
+set_ini() {
+    local file="$1" section="$2" key="$3" value="$4" tmp
+    tmp="$(mktemp)"
+    awk -v s="[$section]" -v k="$key" -v v="$value" '
+        BEGIN { done = 0 }
+        { line = $0; sub(/\r$/, "", line) }
+        line ~ /^\[/ { insec = (tolower(line) == tolower(s)) }
+        insec && !done && tolower(substr(line, 1, length(k) + 1)) == tolower(k "=") {
+            printf "%s=%s\r\n", k, v; done = 1; next }
+        { print }
+        END { if (!done) exit 3 }' "$file" >"$tmp" || { rm -f "$tmp"; fail "set_ini: no $key in [$section] of $file"; }
+    cat "$tmp" >"$file"
+    rm -f "$tmp"
+}
+
+# ini_get <file> <section> <key>: the value (empty when missing).
+ini_get() {
+    awk -v s="[$2]" -v k="$3" '
+        { line = $0; sub(/\r$/, "", line) }
+        line ~ /^\[/ { insec = (tolower(line) == tolower(s)); next }
+        insec && tolower(substr(line, 1, length(k) + 1)) == tolower(k "=") {
+            print substr(line, length(k) + 2); exit }' "$1"
+}
+
+box_file() { echo "$app/System/AC_Config/AC_Power_${1:-01}.ini"; }
+
+# start_sim [nelta-sim options]: a box on COM1 (unless --com is given) in
+# $com, its command log in $boxlog; waits for the link.
+start_sim() {
+    local n=1 a prev=""
+    for a in "$@"; do [ "$prev" = "--com" ] && n="$a"; prev="$a"; done
+    "$sim" --dir "$com" --log "$boxlog" "$@" >>"$work/sim.out" 2>&1 &
+    simpid=$!
+    e2e_pids+=("$simpid")
+    local i
+    for i in $(seq 100); do [ -e "$com/com$n" ] && return 0; sleep 0.05; done
+    fail "nelta-sim does not come up on COM$n"
+}
+
+stop_sim() {
+    [ -n "$simpid" ] || return 0
+    kill -TERM "$simpid" 2>/dev/null
+    wait "$simpid" 2>/dev/null
+    simpid=""
+}
+
+# start_tavrin [args]: the program in $app; its pid in tpid.
+start_tavrin() {
+    (cd "$app" && exec "$tavrin" "$@") >>"$work/tavrin.out" 2>&1 &
+    tpid=$!
+    e2e_pids+=("$tpid")
+}
+
+# start_tray: a tray host on the virtual display, so that the program's
+# tray icon is embedded; waits until it has registered.
+start_tray() {
+    command -v trayer >/dev/null || fail "trayer missing"
+    trayer --edge top --align right --widthtype pixel --width 80 --height 24 \
+        --transparent false >/dev/null 2>&1 &
+    e2e_pids+=("$!")
+    local i
+    for i in $(seq 50); do
+        xdotool search --classname panel >/dev/null 2>&1 && return 0
+        xdotool search --name '^panel$' >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    return 0
+}
+
+# box_lines: the commands received so far (fourth field of the command log).
+box_commands() { awk '{print $4}' "$boxlog" 2>/dev/null; }
+box_count() { [ -f "$boxlog" ] && wc -l <"$boxlog" || echo 0; }
+
+# wait_box <regex> <tenths> [from-line]: waits for a command matching the
+# whole regex (e.g. 'atn3'), looking at lines after from-line.
+wait_box() {
+    local i
+    for i in $(seq "$2"); do
+        tail -n +"$((${3:-0} + 1))" "$boxlog" 2>/dev/null | awk '{print $4}' | grep -qxE "$1" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# wait_restored <sockets> [tenths]: the start-up has driven the last socket
+# to its stored state.
+wait_restored() { wait_box "at[no]$1" "${2:-300}"; }
+
+# wait_log <regex> <tenths>: a line of the program's log matches.
+wait_log() {
+    local i
+    for i in $(seq "$2"); do
+        grep -qE "$1" "$app"/System/Logging/*.log 2>/dev/null && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# wait_window <name-regex> <tenths>: prints the id of a visible window.
+wait_window() {
+    local i w
+    for i in $(seq "$2"); do
+        w=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
+        [ -n "$w" ] && { echo "$w"; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+
+# wait_no_window <name-regex> <tenths>
+wait_no_window() {
+    local i
+    for i in $(seq "$2"); do
+        xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# message_shown: a message box of the program is visible (their title is
+# "Tavrin v<version>").
+message_shown() { xdotool search --onlyvisible --name '^Tavrin v' >/dev/null 2>&1; }
+
+# confirm_until_end <pid> [key]: confirms the program's message boxes with
+# Enter (or key) every half second until the process ends, 30 s at most;
+# the number of distinct boxes goes to shown.
+confirm_until_end() {
+    local seen=" " i box
+    for i in $(seq 60); do
+        kill -0 "$1" 2>/dev/null || break
+        for box in $(xdotool search --onlyvisible --name '^Tavrin v' 2>/dev/null); do
+            case "$seen" in *" $box "*) ;; *) seen="$seen$box " ;; esac
+            xdotool key --window "$box" "${2:-Return}" 2>/dev/null
+        done
+        sleep 0.5
+    done
+    shown=$(echo $seen | wc -w)
+}
+
+# wait_end <pid> <tenths>: the process ended; its status goes to rc.
+wait_end() {
+    local i
+    for i in $(seq "$2"); do
+        if ! kill -0 "$1" 2>/dev/null; then
+            wait "$1"
+            rc=$?
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
+# click_at <window> <x> <y>: a left click at a point inside the window.
+click_at() {
+    xdotool mousemove --window "$1" "$2" "$3" click 1
+}
+
+# rss_kb <pid>, cpu_ticks <pid>: resident memory and user+system CPU time.
+rss_kb() { awk '/^VmRSS:/ {print $2}' "/proc/$1/status"; }
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
