@@ -1,7 +1,6 @@
 #include "app/Shutdown.h"
 
 #include <algorithm>
-#include <charconv>
 #include <exception>
 #include <optional>
 
@@ -42,26 +41,6 @@ private:
     TmuDataholder& holder_;
 };
 
-// The number a text such as "03" stands for; 0 for anything else.
-int NumberOf(const std::string& text) {
-    int value = 0;
-    const char* first = text.data();
-    const char* last = first + text.size();
-    const auto [end, ec] = std::from_chars(first, last, value);
-    return (ec == std::errc() && end == last) ? value : 0;
-}
-
-void SplitFileName(const std::string& fileName, std::string& folder, std::string& name) {
-    const std::size_t cut = fileName.find_last_of("\\/");
-    if (cut == std::string::npos) {
-        folder.clear();
-        name = fileName;
-        return;
-    }
-    folder = fileName.substr(0, cut);
-    name = fileName.substr(cut + 1);
-}
-
 }  // namespace
 
 TShutdown::TShutdown(TParts parts, TState state) : parts_(parts), state_(std::move(state)) {}
@@ -99,18 +78,11 @@ void TShutdown::SelectBoxFile() {
 
     // The start binds slot 2 to each box file in turn, so after more than
     // one it holds the last; index AC01 was read from box file 01.
-    TmuDataholder& holder = *parts_.hub.Dataholder();
-    holder.clearUseIndexSection();
-    if (NumberOf(holder.getValueString("COM_Count")) <= 1) return;
+    if (StartUp::BoxFileCount(parts_.hub) <= 1) return;
     const std::string first = StartUp::ResolveBoxFile(parts_.hub, state_.AppDir, 1);
     if (ini.get_FullFilename() == first && ini.get_Active()) return;
     if (TmuLogging* log = Log()) log->addMsg("AC01 wird in die AC-Datei 01 geschrieben: " + first);
-    std::string folder;
-    std::string name;
-    SplitFileName(first, folder, name);
-    ini.set_path(folder);
-    ini.set_Filename(name);
-    ini.set_Active(true);
+    StartUp::BindSlot(ini, first);
 }
 
 void TShutdown::SavePortSettings() {

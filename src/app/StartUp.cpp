@@ -118,13 +118,28 @@ void ResolveFileNames(TmVedadAzaro& hub, const std::string& appDir) {
                            ResolveBoxFile(hub, appDir, holder->getValueInteger("INI|AC_Config|AC_ID")));
 }
 
+int BoxFileCount(TmVedadAzaro& hub) {
+    TmuDataholder* holder = hub.Dataholder();
+    holder->clearUseIndexSection();
+    return NumberOf(holder->getValueString("COM_Count"));
+}
+
+void BindSlot(TmuIniIO& ini, const std::string& fileName) {
+    std::string folder;
+    std::string name;
+    SplitFileName(fileName, folder, name);
+    ini.set_path(folder);
+    ini.set_Filename(name);
+    ini.set_Active(true);
+}
+
 int ReadBoxFiles(TmVedadAzaro& hub, const std::string& appDir) {
     TmuDataholder* holder = hub.Dataholder();
     TmuIniIO* ini = hub.IniIO();
     holder->clearUseIndexSection();
     ini->set_IniIoIndex(2);
 
-    int count = NumberOf(holder->getValueString("COM_Count"));
+    int count = BoxFileCount(hub);
     if (count > kMaxBoxFiles) {
         // Only AC01 to AC16 exist; a larger count would only repeat empty
         // loads (and a damaged file could make the start run for hours).
@@ -135,12 +150,7 @@ int ReadBoxFiles(TmVedadAzaro& hub, const std::string& appDir) {
     for (int i = 1; i <= count; ++i) {
         const std::string fileName = ResolveBoxFile(hub, appDir, i);
         holder->addValueString("Actuall_AcFile", fileName);
-        std::string folder;
-        std::string name;
-        SplitFileName(fileName, folder, name);
-        ini->set_path(folder);
-        ini->set_Filename(name);
-        ini->set_Active(true);
+        BindSlot(*ini, fileName);
         ini->readFile_with_DataHolder("AC" + TwoDigits(hub, i), "", holder);
     }
     return count < 0 ? 0 : count;

@@ -9,6 +9,7 @@
 class SerialPort;
 class TAC_Program;
 class TmVedadAzaro;
+class TmuIniIO;
 
 namespace StartUp {
 
@@ -38,6 +39,13 @@ std::string ResolveBoxFile(TmVedadAzaro& hub, const std::string& appDir, int box
 // "INI|PATH|ProgLogFile", "Actuall_LogFile", "Actuall_Helpfile", "COM_Count"
 // (two digits) and "Actuall_AcFile" (box AC_ID) from the INI values.
 void ResolveFileNames(TmVedadAzaro& hub, const std::string& appDir);
+
+// The number of box files in "COM_Count"; 0 for a value that is no number.
+int BoxFileCount(TmVedadAzaro& hub);
+
+// The current file slot is bound to a file name in program notation (folder
+// and name) and activated.
+void BindSlot(TmuIniIO& ini, const std::string& fileName);
 
 // Slot 2 is bound to box file 1, 2, ... up to the number in "COM_Count"
 // (at most kMaxBoxFiles) and each is loaded into AC01, AC02, ...;

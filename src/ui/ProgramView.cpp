@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "toolkit/qt/QtForm.h"
+#include "ui/DialogFrame.h"
 #include "ui/ImageList.h"
 #include "ui/ProgramActions.h"
 
@@ -31,20 +32,8 @@ constexpr int kStatusBarHeight = 25;
 constexpr int kHelpSocketName = 160;
 constexpr int kHintDelayMs = 2000;  // the page buttons' hints disappear after 2 s
 
-// Tahoma where the system has it, a close sans otherwise.
-QFont BaseFont() {
-    QFont font(QStringLiteral("Tahoma"));
-    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
-    font.setPointSize(8);
-    return font;
-}
-
-QFont BoldPixelFont(const QFont& base, int pixels) {
-    QFont font = base;
-    font.setBold(true);
-    if (pixels > 0) font.setPixelSize(pixels);
-    return font;
-}
+using DialogFrame::BaseFont;
+using DialogFrame::BoldPixelFont;
 
 // The page tabs share the bar's width when their captions (which carry
 // blanks for centring) do not fit side by side; the blanks are given up

@@ -288,7 +288,9 @@ TEST_F(BoxSessionTest, CheckThatFailsStopsOrEmptiesTheSession) {
         ASSERT_GE(memo.size(), c.memoLines.size());
         const auto found = std::search(memo.begin(), memo.end(), c.memoLines.begin(), c.memoLines.end());
         ASSERT_NE(found, memo.end());
-        if (c.atEnd) EXPECT_EQ(found + static_cast<long>(c.memoLines.size()), memo.end());
+        if (c.atEnd) {
+            EXPECT_EQ(found + static_cast<long>(c.memoLines.size()), memo.end());
+        }
     }
 }
 

@@ -97,7 +97,9 @@ TEST_F(ColumnMenuTest, HiddenItemsTakeTheirBreaksAndSeparatorsWithThem) {
         for (int n = 1; n <= 24; ++n) Entry(n)->setVisible(n <= c.shown);
         EXPECT_EQ(Layout(), c.layout);
         EXPECT_FALSE(menu->ItemRect(Entry(c.shown)).isEmpty());
-        if (c.shown < 24) EXPECT_TRUE(menu->ItemRect(Entry(c.shown + 1)).isEmpty());
+        if (c.shown < 24) {
+            EXPECT_TRUE(menu->ItemRect(Entry(c.shown + 1)).isEmpty());
+        }
     }
 }
 
