@@ -239,6 +239,225 @@ click_at() {
     xdotool mousemove --window "$1" "$2" "$3" click 1
 }
 
+# ---- Driving the main window, its menus, dialogs and the tray ------------
+# Without a window manager every window sits at its own place, undecorated;
+# coordinates are relative to the window. The main window's bands have fixed
+# heights from the bottom up (status bar 25, status line 33, socket area 364
+# with four 81-px slots below a 2-px margin, the emergency-off bar 41 above
+# it), so positions are taken from its bottom edge, whatever the menu bar
+# height.
+
+# main_window [tenths]: prints the id of the visible main window (named
+# "Tavrin" like the silent-start window, the tray icon and some dialogs, so
+# it is told apart by its width); default bound 5 s.
+main_window() {
+    local i w
+    for i in $(seq "${1:-50}"); do
+        for w in $(xdotool search --onlyvisible --name '^Tavrin$' 2>/dev/null); do
+            [ "$(win_width "$w")" -ge 300 ] && [ "$(win_height "$w")" -ge 500 ] && { echo "$w"; return 0; }
+        done
+        sleep 0.1
+    done
+    return 1
+}
+
+win_width() { xdotool getwindowgeometry --shell "$1" 2>/dev/null | awk -F= '/^WIDTH=/ {print $2}'; }
+win_height() { xdotool getwindowgeometry --shell "$1" 2>/dev/null | awk -F= '/^HEIGHT=/ {print $2}'; }
+
+# main_visible: the main window is mapped (0) or not (1).
+main_visible() { main_window 1 >/dev/null; }
+
+# socket_top <win>: y of the socket area's top edge.
+socket_top() { echo $(($(win_height "$1") - 25 - 33 - 364)); }
+
+# click_slot <win> <k>: a click on the page button of slot k (1-4).
+click_slot() { click_at "$1" 40 $(($(socket_top "$1") + 2 + 81 * ($2 - 1) + 40)); }
+
+# click_tab <win> <index> <tabs>: a click on page tab index (0-based) of a
+# tab bar with that many tabs (the tabs share the bar's width).
+click_tab() {
+    local w
+    w=$(win_width "$1")
+    click_at "$1" $(((2 * $2 + 1) * (w - 4) / (2 * $3) + 2)) $(($(socket_top "$1") + 364 - 12))
+}
+
+# click_emergency <win>: a click on the emergency-off button under the banner.
+click_emergency() { click_at "$1" $(($(win_width "$1") / 2)) $(($(socket_top "$1") - 20)); }
+
+# menu_quit <win>: "Beenden" from the menu bar's "Datei" (the first menu).
+menu_quit() {
+    click_at "$1" 25 10
+    sleep 0.4
+    xdotool key b
+}
+
+# open_settings <win>: opens the settings dialog with its menu key (Alt+E)
+# and prints the dialog's id (a visible "Tavrin" window of neither the main
+# window's nor the silent-start window's size); bound 5 s.
+open_settings() {
+    local i w
+    xdotool windowfocus "$1" 2>/dev/null
+    sleep 0.2
+    xdotool key alt+e
+    for i in $(seq 50); do
+        for w in $(xdotool search --onlyvisible --name '^Tavrin$' 2>/dev/null); do
+            [ "$w" = "$1" ] && continue
+            [ "$(win_width "$w")" -ge 400 ] && { echo "$w"; return 0; }
+        done
+        sleep 0.1
+    done
+    return 1
+}
+
+# foreign_windows <main>: ids of the visible windows of the program other than
+# the main window, the tray icon and the 1 x 1 silent-start window: message
+# boxes ("Tavrin", "Tavrin v<version>", "NOTAUS") and dialogs.
+foreign_windows() {
+    local w
+    for w in $(xdotool search --onlyvisible --name '^(Tavrin|NOTAUS)' 2>/dev/null); do
+        [ "$w" = "$1" ] && continue
+        [ "$(win_width "$w")" -le 24 ] && continue
+        echo "$w"
+    done
+}
+
+# wait_foreign <main> <tenths>: prints the first such window once one shows.
+wait_foreign() {
+    local i w
+    for i in $(seq "$2"); do
+        w=$(foreign_windows "$1" | head -1)
+        [ -n "$w" ] && { echo "$w"; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+
+# tray_icon: the id of the program's icon embedded in the tray host.
+tray_icon() {
+    local panel
+    panel=$(xdotool search --classname panel 2>/dev/null | head -1)
+    [ -n "$panel" ] || return 1
+    xwininfo -id "$panel" -tree | awk '/"Tavrin"/ {print $1; exit}'
+}
+
+# tray_menu: opens the tray icon's popup menu (right click); bound 5 s.
+tray_menu() {
+    local i icon
+    for i in $(seq 50); do
+        icon=$(tray_icon)
+        [ -n "$icon" ] && break
+        sleep 0.1
+    done
+    [ -n "$icon" ] || return 1
+    xdotool mousemove --window "$icon" 11 11 click 3
+    for i in $(seq 50); do
+        xdotool search --onlyvisible --name '^Tavrin$' 2>/dev/null | while read -r w; do
+            [ "$(win_height "$w")" -ge 150 ] && [ "$(win_width "$w")" -lt 300 ] && echo "$w"
+        done | grep -q . && { sleep 0.2; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+
+# tray_pick <keys...>: opens the tray menu and presses the keys in it, e.g.
+# "tray_pick n" for the "&Notaus" entry.
+tray_pick() {
+    tray_menu || return 1
+    local k
+    for k in "$@"; do
+        xdotool key "$k"
+        sleep 0.15
+    done
+}
+
+# tray_socket <n>: switches socket n from the tray's "Steckdosen" submenu
+# (the first entry; its visible socket entries in order).
+tray_socket() {
+    local keys=(Down Right) i
+    for i in $(seq $(($1 - 1))); do keys+=(Down); done
+    tray_pick "${keys[@]}" Return
+}
+
+# box_after <line>: the commands received after the first line lines.
+box_after() { tail -n +"$(($1 + 1))" "$boxlog" 2>/dev/null | awk '{print $4}'; }
+
+# wait_quiet <tenths>: the command log has not grown for half a second
+# (an exchange with its busy handshake is over); bound in tenths.
+wait_quiet() {
+    local i last=-1 same=0 c
+    for i in $(seq "$1"); do
+        c=$(box_count)
+        if [ "$c" = "$last" ]; then
+            same=$((same + 1))
+            [ "$same" -ge 5 ] && return 0
+        else
+            same=0
+            last=$c
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
+# expect_ini <file> <section> <key> <value>: fails unless the key is there
+# and holds the value.
+expect_ini() {
+    ini_has "$1" "$2" "$3" || fail "$(basename "$1") [$2] $3 missing"
+    local got
+    got="$(ini_get "$1" "$2" "$3")"
+    [ "$got" = "$4" ] || fail "$(basename "$1") [$2] $3: expected '$4', found '$got'"
+}
+
+# ini_has <file> <section> <key>: the key exists in the section.
+ini_has() { ini_keys "$1" | grep -qixF "[$2]|$3"; }
+
+# ini_intact <file> <reference>: the file still has every section and key of
+# the reference (the default file it was copied from), each exactly once.
+ini_intact() {
+    [ "$(ini_keys "$1")" = "$(ini_keys "$2")" ] || fail "$(basename "$1") lost or duplicated keys"
+}
+ini_keys() {
+    tr -d '\r' <"$1" | awk '/^\[/ {s = tolower($0); next} /=/ {print s "|" tolower(substr($0, 1, index($0, "=") - 1))}' | sort
+}
+
 # rss_kb <pid>, cpu_ticks <pid>: resident memory and user+system CPU time.
 rss_kb() { awk '/^VmRSS:/ {print $2}' "/proc/$1/status"; }
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+
+# stamp_log <regex> <out>: follows the program's trace log (created empty
+# when missing, so no line is missed) and appends every new line matching
+# the regex to out, led by the epoch time in milliseconds at which it
+# appeared; for timing the program's own steps. The follower's pid goes to
+# stamp_pid. Needs python3.
+stamp_log() {
+    local f="$app/System/Logging/mLogging.log"
+    command -v python3 >/dev/null || fail "python3 missing"
+    mkdir -p "$(dirname "$f")"
+    touch "$f"
+    python3 -u -c '
+import os, re, sys, time
+path, rx = sys.argv[1], re.compile(sys.argv[2].encode())
+pos, rest = 0, b""
+while True:
+    try:
+        size = os.path.getsize(path)
+    except OSError:
+        size = 0
+    if size < pos:
+        pos, rest = 0, b""
+    if size > pos:
+        with open(path, "rb") as fh:
+            fh.seek(pos)
+            data = fh.read()
+        pos += len(data)
+        ms = int(time.time() * 1000)
+        lines = (rest + data).split(b"\n")
+        rest = lines.pop()
+        for line in lines:
+            if rx.search(line):
+                sys.stdout.write("%d %s\n" % (ms, line.decode("utf-8", "replace").rstrip("\r")))
+    time.sleep(0.002)
+' "$f" "$1" >>"$2" &
+    stamp_pid=$!
+    e2e_pids+=("$stamp_pid")
+}
