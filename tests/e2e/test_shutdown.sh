@@ -10,42 +10,21 @@
 #  2. A box that vanished before the end (the simulator killed) still leaves
 #     both files complete and written.
 # Usage: test_shutdown.sh <path of tavrin>   (TAVRIN_SIM: path of nelta-sim)
-set -u
-tavrin="$(realpath "$1")"
-sim="$(realpath -m "${TAVRIN_SIM:-$(dirname "$tavrin")/../tools/nelta-sim/nelta-sim}")"
-help="$(cd "$(dirname "$0")/../../resources/help" && pwd)/tavrin_DE.chm"
-[ -x "$sim" ] || { echo "FAIL: nelta-sim not found at $sim"; exit 1; }
-[ -f "$help" ] || { echo "FAIL: help file not found at $help"; exit 1; }
-work="$(mktemp -d)"
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill -KILL "$p" 2>/dev/null; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*"
-    for f in "$work"/*.log "$work"/app/tavrin.ini "$work"/app/System/AC_Config/*.ini; do
-        [ -f "$f" ] && { echo "--- $f"; cat "$f"; }
-    done
-    exit 1
-}
-now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+source "$(dirname "$0")/lib.sh"
+e2e_init "$1"
+ini="$app/tavrin.ini"
+box="$(box_file)"
 
-mkdir -p "$work/run" "$work/home"
-chmod 700 "$work/run"
-export XDG_RUNTIME_DIR="$work/run" HOME="$work/home" TAVRIN_COM_DIR="$work/com"
-unset QT_QPA_PLATFORM
-
-# A fresh installation: every key the program saves is in the files; the
-# help file is there, so that no message stops the start.
+# A fresh installation written in the other notation ("yes"/"no"): every key
+# the program saves is in the files; the help file is there, so that no
+# message stops the start.
 prepare() {
-    rm -rf "$work/app" "$work/com" "$work"/*.log
-    mkdir -p "$work/app/System/AC_Config" "$work/app/System/Logging" "$work/app/System/Hilfe" "$work/com"
-    cp "$help" "$work/app/System/Hilfe/tavrin_DE.chm"
+    rm -rf "$app" "$boxlog"
+    mkdir -p "$app/System/AC_Config" "$app/System/Logging" "$app/System/Hilfe"
+    cp "$help_file" "$app/System/Hilfe/tavrin_DE.chm"
     printf '%s\r\n' "[TAVRIN]" "AUTOSTART=no" "SILENT=no" "PrgHide=no" "FormPos=TopLeft" \
         "PositionX=150" "PositionY=150" "" "[Logging]" "Logging=ON" "LogArt=LOG_STD" "" \
-        "[AC_Config]" "COM_Count=1" >"$work/app/tavrin.ini"
+        "[AC_Config]" "COM_Count=1" >"$ini"
     {
         printf '%s\r\n' "[AC]" "AC_Controller=None" "AC_BEEPER=yes" "AC_SN=" "AC_DELAY=no" \
             "AC_DELAYTIME=0" "AC_PWDACTIVE=no" "AC_PWD="
@@ -62,107 +41,77 @@ prepare() {
         done
         printf '%s\r\n' "" "[COM]" "Port=COM9" "Baudrate=2400" "Stopbit=1" "Parity=None" \
             "Flowcontrol=None"
-    } >"$work/app/System/AC_Config/AC_Power_01.ini"
-}
-
-start_sim() {
-    "$sim" --dir "$work/com" --com 1 --model USB-NELTA4 --log "$work/box.log" >"$work/sim.log" 2>&1 &
-    simpid=$!
-    pids+=("$simpid")
-    for _ in $(seq 100); do [ -e "$work/com/com1" ] && return 0; sleep 0.05; done
-    fail "nelta-sim does not come up"
+    } >"$box"
 }
 
 # Starts tavrin and waits until the start-up has driven socket 4 to its state.
-start_tavrin() {
-    (cd "$work/app" && exec "$tavrin") >"$work/tavrin.log" 2>&1 &
-    tpid=$!
-    pids+=("$tpid")
-    for _ in $(seq 300); do
-        grep -q ' COM1 ato4$' "$work/box.log" 2>/dev/null && { sleep 0.5; return 0; }
-        kill -0 "$tpid" 2>/dev/null || fail "tavrin ended during the start"
-        sleep 0.1
-    done
-    fail "the box was never initialised"
+start_and_restore() {
+    start_tavrin
+    wait_restored 4 300 || fail "the box was never initialised"
+    sleep 0.5
+    kill -0 "$tpid" 2>/dev/null || fail "tavrin ended during the start"
 }
 
 # SIGTERM; the program must end within `limit` ms with status 0.
 stop_tavrin() {
-    local limit="$1" start end rc
+    local limit="$1" start end
     start=$(now_ms)
     kill -TERM "$tpid"
-    for _ in $(seq 400); do
-        if ! kill -0 "$tpid" 2>/dev/null; then
-            end=$(now_ms)
-            wait "$tpid"
-            rc=$?
-            [ "$rc" -eq 0 ] || fail "tavrin ended with status $rc"
-            echo "tavrin ended $((end - start)) ms after SIGTERM"
-            [ $((end - start)) -le "$limit" ] || fail "tavrin took $((end - start)) ms to end"
-            return 0
-        fi
-        sleep 0.02
-    done
-    fail "tavrin does not end on SIGTERM"
-}
-
-key() { grep -a "^$2=" "$1" | tr -d '\r' | head -n1; }
-expect_key() {
-    local got
-    got="$(key "$1" "$2")"
-    [ "$got" = "$2=$3" ] || fail "$(basename "$1"): expected $2=$3, found '${got}'"
+    wait_end "$tpid" 400 || fail "tavrin does not end on SIGTERM"
+    end=$(now_ms)
+    [ "$rc" -eq 0 ] || fail "tavrin ended with status $rc"
+    echo "tavrin ended $((end - start)) ms after SIGTERM"
+    [ $((end - start)) -le "$limit" ] || fail "tavrin took $((end - start)) ms to end"
 }
 
 # ---- 1. SIGTERM with the box present --------------------------------------
 prepare
-start_sim
-start_tavrin
-before=$(wc -l <"$work/box.log")
+start_sim --com 1 --model USB-NELTA4
+start_and_restore
+before=$(box_count)
 stop_tavrin 2000
-after="$(tail -n +$((before + 1)) "$work/box.log" | sed 's/^.* COM1 //' | grep -v '^<CR>$')"
+after="$(box_after "$before" | grep -v '^<CR>$')"
 [ "$after" = "$(printf 'ato2\nato3')" ] || fail "commands at the end: $(echo "$after" | tr '\n' ' ')"
 
-ini="$work/app/tavrin.ini"
-box="$work/app/System/AC_Config/AC_Power_01.ini"
-expect_key "$ini" AUTOSTART OFF
-expect_key "$ini" SILENT OFF
-expect_key "$ini" PrgHide OFF
-expect_key "$ini" FormPos TopLeft
-expect_key "$box" Port COM1
-expect_key "$box" Baudrate 57600
-expect_key "$box" AC_Controller NELTA-V1.4-BOX4-USB
-expect_key "$box" AC_BEEPER ON
-expect_key "$box" ACPower02 ON
-expect_key "$box" ACPower01 OFF
-expect_key "$box" AC_Down03 ON
-expect_key "$box" ACWDown03 ON
-expect_key "$box" AC_Name04 "Dose 04"
+expect_ini "$ini" TAVRIN AUTOSTART OFF
+expect_ini "$ini" TAVRIN SILENT OFF
+expect_ini "$ini" TAVRIN PrgHide OFF
+expect_ini "$ini" TAVRIN FormPos TopLeft
+expect_ini "$box" COM Port COM1
+expect_ini "$box" COM Baudrate 57600
+expect_ini "$box" AC AC_Controller NELTA-V1.4-BOX4-USB
+expect_ini "$box" AC AC_BEEPER ON
+expect_ini "$box" AC ACPower02 ON
+expect_ini "$box" AC ACPower01 OFF
+expect_ini "$box" AC AC_Down03 ON
+expect_ini "$box" AC ACWDown03 ON
+expect_ini "$box" AC AC_Name04 "Dose 04"
 # Sockets beyond the box keep their text.
-expect_key "$box" ACPower05 no
-expect_key "$box" AC_Down24 no
-kill -TERM "$simpid" 2>/dev/null
-wait "$simpid" 2>/dev/null
+expect_ini "$box" AC ACPower05 no
+expect_ini "$box" AC AC_Down24 no
+stop_sim
 
 # ---- 2. The box vanished before the end ----------------------------------
 prepare
-start_sim
-start_tavrin
+start_sim --com 1 --model USB-NELTA4
+start_and_restore
 kill -KILL "$simpid"
 wait "$simpid" 2>/dev/null
+simpid=""
 sleep 0.2
 stop_tavrin 5000
-expect_key "$ini" AUTOSTART OFF
-expect_key "$ini" SILENT OFF
-expect_key "$box" Port COM1
-expect_key "$box" Flowcontrol None
-expect_key "$box" AC_Controller NELTA-V1.4-BOX4-USB
-expect_key "$box" ACPower02 ON
-expect_key "$box" ACWDown02 ON
-expect_key "$box" AC_PWD ""
-expect_key "$box" AC_DELAYTIME 0
+expect_ini "$ini" TAVRIN AUTOSTART OFF
+expect_ini "$ini" TAVRIN SILENT OFF
+expect_ini "$box" COM Port COM1
+expect_ini "$box" COM Flowcontrol None
+expect_ini "$box" AC AC_Controller NELTA-V1.4-BOX4-USB
+expect_ini "$box" AC ACPower02 ON
+expect_ini "$box" AC ACWDown02 ON
+expect_ini "$box" AC AC_PWD ""
+expect_ini "$box" AC AC_DELAYTIME 0
 for n in $(seq -w 1 24); do
     for k in AC_Name ACPower AC_Down ACWDown; do
-        [ -n "$(key "$box" "$k$n")" ] || fail "box file lost $k$n"
+        ini_has "$box" AC "$k$n" || fail "box file lost $k$n"
     done
 done
-echo "PASS"
+pass

@@ -7,35 +7,15 @@
 # how far the start-up goes it then runs its loop or waits in the message
 # "Keine COM Schnittstelle vorhanden"; either way it stays up and answers
 # later starts. Usage: test_single_instance.sh <path of tavrin>
-set -u
-tavrin="$1"
-work="$(mktemp -d)"
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill -KILL "$p" 2>/dev/null; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*"
-    for f in "$work"/*.log; do [ -f "$f" ] && { echo "--- $f"; cat "$f"; }; done
-    exit 1
-}
-
-mkdir -p "$work/run" "$work/com" "$work/app" "$work/home"
-chmod 700 "$work/run"
-export XDG_RUNTIME_DIR="$work/run" TAVRIN_COM_DIR="$work/com" HOME="$work/home"
-unset QT_QPA_PLATFORM
-cd "$work/app" || exit 1
-socket="$work/run/Tavrin-$(id -u).socket"
-
-now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+source "$(dirname "$0")/lib.sh"
+e2e_init "$1"
+mkdir -p "$app"
+socket="$XDG_RUNTIME_DIR/Tavrin-$(id -u).socket"
 
 # Starts the first instance and waits until it serves later starts.
 start_first() {
-    "$tavrin" >"$work/first$1.log" 2>&1 &
-    first=$!
-    pids+=("$first")
+    start_tavrin
+    first=$tpid
     for _ in $(seq 300); do
         [ -S "$socket" ] && return 0
         kill -0 "$first" 2>/dev/null || fail "first instance ($1) ended at start"
@@ -47,24 +27,16 @@ start_first() {
 # Ends the first instance like the session's end does.
 stop_first() {
     kill -TERM "$first"
-    for _ in $(seq 200); do
-        if ! kill -0 "$first" 2>/dev/null; then
-            wait "$first"
-            rc=$?
-            [ "$rc" -eq 0 ] || fail "first instance ended with $rc on SIGTERM"
-            return 0
-        fi
-        sleep 0.1
-    done
-    fail "first instance does not end on SIGTERM"
+    wait_end "$first" 200 || fail "first instance does not end on SIGTERM"
+    [ "$rc" -eq 0 ] || fail "first instance ended with $rc on SIGTERM"
 }
 
 start_first 1
 for attempt in 1 2; do
     t0=$(now_ms)
-    timeout 10 "$tavrin" >"$work/second$attempt.log" 2>&1
+    (cd "$app" && timeout 10 "$tavrin") >>"$work/second.out" 2>&1
     rc=$?
-    took=$(( $(now_ms) - t0 ))
+    took=$(($(now_ms) - t0))
     [ "$rc" -eq 0 ] || fail "second start $attempt ended with $rc"
     [ "$took" -le 1000 ] || fail "second start $attempt took $took ms"
     kill -0 "$first" 2>/dev/null || fail "first instance ended after second start $attempt"
@@ -76,4 +48,4 @@ stop_first
 # The place is free again: the next start is a first instance.
 start_first 2
 stop_first
-echo "PASS"
+pass
