@@ -88,30 +88,85 @@ end_run() {
     fi
 }
 
-# Page buttons of sockets 1 to 4 in the main window (window coordinates):
-# the big buttons on the left, 81 pixels apart.
-button_x=43
-button_y() { echo $((152 + 81 * ($1 - 1))); }
-
-# toggle_click <window> <socket 1-4>: one click on the socket's page button,
-# then waits until the box has received the switching command and the
-# carriage returns of its busy handshake, and a little longer for the
-# program to read the last answer. Sets t_click (ms before the click) and
-# cmd_line (line of the command in the box log; empty when none came
-# within 3 s: a lost command).
+# toggle_click <window> <socket 1-4>: one click on the socket's page button
+# (first page shown), then waits until the box has received the switching
+# command and, for "atn", the carriage returns of its busy handshake (the
+# program switches off with one exchange and no handshake), and a little
+# longer for the program to read the last answer. Sets t_click (ms before
+# the click), cmd_line (line of the command in the box log; empty when none
+# came within 3 s: a lost command) and cmd ("atn" or "ato"). t_click
+# includes starting xdotool and the geometry query of click_slot, a few
+# milliseconds (click.sh prints it).
 toggle_click() {
-    local before want i
+    local before i guard
     before=$(box_count)
-    want=$((before + 1 + busy))
     t_click=$(now_ms)
-    click_at "$1" "$button_x" "$(button_y "$2")"
-    cmd_line=""
+    click_slot "$1" "$2"
+    cmd_line="" cmd=""
     for i in $(seq 300); do
-        [ "$(box_count)" -ge "$want" ] && break
+        [ "$(box_count)" -gt "$before" ] && cmd_line=$(box_line_of "at[no]$2" 1 "$before")
+        [ -n "$cmd_line" ] && break
         sleep 0.01
     done
-    cmd_line=$(box_line_of "at[no]$2" 1 "$before")
-    # The answer to the last carriage return arrives after the reply delay.
-    local guard=$((reply_delay + 30))
+    [ -n "$cmd_line" ] || return 0
+    cmd=$(sed -n "${cmd_line}p" "$boxlog" | awk '{print substr($4, 1, 3)}')
+    if [ "$cmd" = atn ]; then
+        for i in $(seq 300); do
+            [ "$(box_count)" -ge $((cmd_line + busy)) ] && break
+            sleep 0.01
+        done
+        # The answer to the last carriage return comes after the reply delay.
+        guard=$((reply_delay + 30))
+    else
+        # The exchange ends after its 100 ms sleep and the served messages.
+        guard=140
+    fi
     sleep "$((guard / 1000)).$(printf '%03d' $((guard % 1000)))"
+}
+
+# toggle_many <window> <count> [report-every]: count clicks on the page
+# buttons of sockets 1 to 4 in turn, each waiting for its command (see
+# toggle_click). Counts: toggled (clicks made), lost (clicks without a
+# command), flips[k] (commands seen for socket k). Every report-every
+# clicks it prints the clicks so far, the resident memory and the time.
+toggle_many() {
+    local i k t0
+    toggled=0 lost=0 flips=(0 0 0 0 0)
+    t0=$(now_ms)
+    for i in $(seq "$2"); do
+        k=$(((i - 1) % 4 + 1))
+        toggle_click "$1" "$k"
+        toggled=$((toggled + 1))
+        if [ -n "$cmd_line" ]; then flips[k]=$((flips[k] + 1)); else lost=$((lost + 1)); fi
+        if [ -n "${3:-}" ] && [ $((i % $3)) -eq 0 ]; then
+            echo "  $i toggles: VmRSS $(rss_kb "$tpid") kB, $(((($(now_ms) - t0) + 500) / 1000)) s, lost $lost"
+        fi
+    done
+    toggle_ms=$(($(now_ms) - t0))
+}
+
+# switch_commands <from-line>: the switching commands in the box log after
+# from-line.
+switch_commands() { awk -v from="$1" 'NR > from && $4 ~ /^at[no][0-9]+$/' "$boxlog" | wc -l; }
+
+# states_saved: checks after the end of the run that the box file holds for
+# sockets 1 to 4 the state their commands left (all start off): "ON" after
+# an odd number. Prints the sockets that differ.
+states_saved() {
+    local k want got
+    for k in 1 2 3 4; do
+        want=OFF
+        [ $((flips[k] % 2)) -eq 1 ] && want=ON
+        got=$(ini_get "$(box_file)" AC "ACPower0$k")
+        [ "$got" = "$want" ] || echo "socket $k: saved '$got', expected '$want'"
+    done
+}
+
+# cpu_idle_ms <seconds>: CPU time (user + system, in ms) the program uses
+# while nothing happens for that long.
+cpu_idle_ms() {
+    local c0
+    c0=$(cpu_ticks "$tpid")
+    sleep "$1"
+    echo $((($(cpu_ticks "$tpid") - c0) * 1000 / $(getconf CLK_TCK)))
 }

@@ -52,7 +52,7 @@ for model in USB-NELTA8 USB-NELTA24; do
             [ "$logging" = shipped ] && logging_shipped
             stamps="$work/stamps_${n}_${logging}_$r"
             : >"$stamps"
-            [ "$logging" = full ] && stamp_log '\(i_sIdent\) \]: = [^ ]' "$stamps"
+            [ "$logging" = full ] && stamp_log '\(i_sIdent\) \]: = [A-Za-z0-9]' "$stamps"
             run_box "$model" "$n" "${n}_${logging}_$r"
             f=$(($(box_ms 1) - t_start))
             ati=$(box_line_of ati 3)
