@@ -311,10 +311,11 @@ open_settings() {
 
 # foreign_windows <main>: ids of the visible windows of the program other than
 # the main window, the tray icon and the 1 x 1 silent-start window: message
-# boxes ("Tavrin", "Tavrin v<version>", "NOTAUS") and dialogs.
+# boxes ("Tavrin", "Tavrin v<version>", "NOTAUS"), dialogs, popups. (Found by
+# class: Qt names popups only in _NET_WM_NAME.)
 foreign_windows() {
     local w
-    for w in $(xdotool search --onlyvisible --name '^(Tavrin|NOTAUS)' 2>/dev/null); do
+    for w in $(xdotool search --onlyvisible --classname '^tavrin$' 2>/dev/null); do
         [ "$w" = "$1" ] && continue
         [ "$(win_width "$w")" -le 24 ] && continue
         echo "$w"
@@ -340,21 +341,32 @@ tray_icon() {
     xwininfo -id "$panel" -tree | awk '/"Tavrin"/ {print $1; exit}'
 }
 
-# tray_menu: opens the tray icon's popup menu (right click); bound 5 s.
+# tray_menu: opens the tray icon's popup menu (right click; repeated when a
+# freshly embedded icon misses the first one); bound about 6 s.
 tray_menu() {
-    local i icon
+    local i icon try
     for i in $(seq 50); do
         icon=$(tray_icon)
         [ -n "$icon" ] && break
         sleep 0.1
     done
     [ -n "$icon" ] || return 1
-    xdotool mousemove --window "$icon" 11 11 click 3
-    for i in $(seq 50); do
-        xdotool search --onlyvisible --name '^Tavrin$' 2>/dev/null | while read -r w; do
-            [ "$(win_height "$w")" -ge 150 ] && [ "$(win_width "$w")" -lt 300 ] && echo "$w"
-        done | grep -q . && { sleep 0.2; return 0; }
-        sleep 0.1
+    for try in 1 2 3; do
+        xdotool mousemove --window "$icon" 11 11 click 3
+        for i in $(seq 10); do
+            tray_popup_shown && { sleep 0.2; return 0; }
+            sleep 0.1
+        done
+    done
+    return 1
+}
+
+# tray_popup_shown: the tray popup (a "Tavrin" window narrower than the main
+# window and taller than the icon) is visible.
+tray_popup_shown() {
+    local w
+    for w in $(xdotool search --onlyvisible --classname '^tavrin$' 2>/dev/null); do
+        [ "$(win_height "$w")" -ge 150 ] && [ "$(win_width "$w")" -lt 300 ] && return 0
     done
     return 1
 }
