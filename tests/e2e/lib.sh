@@ -284,11 +284,23 @@ click_tab() {
 # click_emergency <win>: a click on the emergency-off button under the banner.
 click_emergency() { click_at "$1" $(($(win_width "$1") / 2)) $(($(socket_top "$1") - 20)); }
 
-# menu_quit <win>: "Beenden" from the menu bar's "Datei" (the first menu).
+# menu_quit <win>: "Beenden" from the menu bar's "Datei" (the first menu);
+# the click is repeated while no menu opens (a click that only ends the menu
+# bar's keyboard mode after an Alt key, say); bound about 5 s.
 menu_quit() {
-    click_at "$1" 25 10
-    sleep 0.4
-    xdotool key b
+    local try i
+    for try in 1 2 3; do
+        click_at "$1" 25 10
+        for i in $(seq 15); do
+            if [ -n "$(foreign_windows "$1")" ]; then
+                sleep 0.2
+                xdotool key b
+                return 0
+            fi
+            sleep 0.1
+        done
+    done
+    return 1
 }
 
 # open_settings <win>: opens the settings dialog with its menu key (Alt+E)
