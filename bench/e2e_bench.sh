@@ -162,11 +162,16 @@ states_saved() {
     done
 }
 
-# cpu_idle_ms <seconds>: CPU time (user + system, in ms) the program uses
-# while nothing happens for that long.
-cpu_idle_ms() {
-    local c0
-    c0=$(cpu_ticks "$tpid")
+# cpu_ns <pid>: time on a CPU of all the process's threads in nanoseconds
+# (the scheduler's count, finer than the clock ticks of utime and stime).
+cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%d", s }'; }
+
+# cpu_idle <seconds>: CPU time the program uses while nothing happens for
+# that long: "ticks-ms sched-ms", utime + stime (10 ms ticks) and the
+# scheduler's count, both in ms.
+cpu_idle() {
+    local c0 n0
+    c0=$(cpu_ticks "$tpid") n0=$(cpu_ns "$tpid")
     sleep "$1"
-    echo $((($(cpu_ticks "$tpid") - c0) * 1000 / $(getconf CLK_TCK)))
+    echo "$((($(cpu_ticks "$tpid") - c0) * 1000 / $(getconf CLK_TCK))) $((($(cpu_ns "$tpid") - n0) / 1000000))"
 }
