@@ -168,10 +168,11 @@ cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { 
 
 # cpu_idle <seconds>: CPU time the program uses while nothing happens for
 # that long: "ticks-ms sched-ms", utime + stime (10 ms ticks) and the
-# scheduler's count, both in ms.
+# scheduler's count, in ms (the latter with one decimal).
 cpu_idle() {
     local c0 n0
     c0=$(cpu_ticks "$tpid") n0=$(cpu_ns "$tpid")
     sleep "$1"
-    echo "$((($(cpu_ticks "$tpid") - c0) * 1000 / $(getconf CLK_TCK))) $((($(cpu_ns "$tpid") - n0) / 1000000))"
+    echo "$((($(cpu_ticks "$tpid") - c0) * 1000 / $(getconf CLK_TCK)))" \
+        "$(awk -v a="$n0" -v b="$(cpu_ns "$tpid")" 'BEGIN { printf "%.1f", (b - a) / 1e6 }')"
 }

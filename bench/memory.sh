@@ -26,7 +26,7 @@ rss0=$(rss_kb "$tpid")
 hwm0=$(awk '/^VmHWM:/ {print $2}' "/proc/$tpid/status")
 read -r cpu0 sch0 < <(cpu_idle "$idle")
 echo "after start-up:  VmRSS $rss0 kB (peak $hwm0 kB)"
-echo "                 idle CPU utime+stime $cpu0 ms in $idle s = $((cpu0 * 60 / idle)) ms a minute; scheduler $sch0 ms = $((sch0 * 60 / idle)) ms a minute"
+echo "                 idle CPU utime+stime $cpu0 ms in $idle s = $((cpu0 * 60 / idle)) ms a minute; scheduler $sch0 ms = $(awk -v c="$sch0" -v s="$idle" 'BEGIN { printf "%.1f", c * 60 / s }') ms a minute"
 
 from=$(box_count)
 toggle_many "$win" "$toggles" 250
@@ -37,6 +37,6 @@ read -r cpu1 sch1 < <(cpu_idle "$idle")
 sent=$(switch_commands "$from")
 echo "after $toggled toggles ($((toggle_ms / toggled)) ms each, $sent commands, $lost lost):"
 echo "                 VmRSS $rss1 kB (peak $hwm1 kB), $((rss1 - rss0)) kB more ($(awk -v a="$rss0" -v b="$rss1" 'BEGIN {printf "%+.1f", (b - a) * 100 / a}') %)"
-echo "                 idle CPU utime+stime $cpu1 ms in $idle s = $((cpu1 * 60 / idle)) ms a minute; scheduler $sch1 ms = $((sch1 * 60 / idle)) ms a minute"
+echo "                 idle CPU utime+stime $cpu1 ms in $idle s = $((cpu1 * 60 / idle)) ms a minute; scheduler $sch1 ms = $(awk -v c="$sch1" -v s="$idle" 'BEGIN { printf "%.1f", c * 60 / s }') ms a minute"
 echo "(idle CPU measured over $idle s and scaled to one minute)"
 end_run
