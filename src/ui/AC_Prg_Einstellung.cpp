@@ -462,6 +462,7 @@ QWidget* TAC_Einstellung::BuildCOMPort() {
     memoCOMPort_->setObjectName(QStringLiteral("Memo_COMPort"));
     memoCOMPort_->setReadOnly(true);
     memoCOMPort_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memoCOMPort_->setMaximumBlockCount(MemoLineLimit);
     memoCOMPort_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     form_.AddControl(memoCOMPort_, ControlClass::Memo);
     column->addWidget(memoCOMPort_, 1);

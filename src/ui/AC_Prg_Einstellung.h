@@ -67,6 +67,9 @@ public:
     static constexpr int SerialPageHelpContext = 110;
     static constexpr int RadioGroupHelpContext = 90;
     static constexpr int DesktopPositionCount = 9;
+    // The COM-port log keeps its latest lines only, so that a program that
+    // runs for months does not grow with every command it sends.
+    static constexpr int MemoLineLimit = 1000;
     // The button hints set at every activation.
     static constexpr const char* kOkHint = "Einstellung \nkönnen jetzt gesichert werden";
     static constexpr const char* kCancelHint = "Abbruch \nder Einstellung und keine Sicherung";

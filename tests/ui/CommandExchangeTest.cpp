@@ -94,6 +94,15 @@ TEST_F(CommandExchangeTest, LogLinesFollowTheLoggingFlagAndNeedTheDialog) {
     EXPECT_EQ(Memo().size(), 4);
 }
 
+TEST_F(CommandExchangeTest, LogKeepsItsLatestLinesOnly) {
+    const int limit = TAC_Einstellung::MemoLineLimit;
+    for (int i = 1; i <= limit + 5; ++i) exchange.AddMemoLine("SEND: atn" + std::to_string(i));
+    const std::vector<std::string> memo = Memo();
+    ASSERT_EQ(memo.size(), static_cast<std::size_t>(limit));
+    EXPECT_EQ(memo.front(), "SEND: atn6");
+    EXPECT_EQ(memo.back(), "SEND: atn" + std::to_string(limit + 5));
+}
+
 TEST_F(CommandExchangeTest, ResponseWaitRunsUntilTheEndMarker) {
     struct Case {
         const char* name;
