@@ -134,6 +134,17 @@ start_tavrin() {
     e2e_pids+=("$tpid")
 }
 
+# start_restored [sockets] [tenths] [label]: starts the program and waits
+# for its main window (in win), for the start-up to drive the last socket to
+# its state and for the box to fall quiet; label prefixes the failures.
+start_restored() {
+    local label="${3:+$3: }"
+    start_tavrin
+    win=$(main_window 300) || fail "${label}main window did not appear"
+    wait_restored "${1:-8}" "${2:-300}" || fail "${label}sockets not restored"
+    wait_quiet 50 || fail "${label}the box keeps receiving commands"
+}
+
 # start_tray: a tray host on the virtual display, so that the program's
 # tray icon is embedded; waits until it has registered.
 start_tray() {

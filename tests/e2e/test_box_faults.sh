@@ -22,10 +22,7 @@ run() {
     make_app
     : >"$boxlog"
     start_sim --model USB-NELTA8 "$@"
-    start_tavrin
-    win=$(main_window 300) || fail "$name: main window did not appear"
-    wait_restored 8 300 || fail "$name: sockets not restored"
-    wait_quiet 50 || fail "$name: the box keeps receiving commands"
+    start_restored 8 300 "$name"
     n=$(box_commands | grep -vc '^<CR>$')
     [ "$n" -eq 27 ] || fail "$name: start-up sent $n commands, not 27"
 

@@ -23,10 +23,7 @@ session() {
     make_app
     : >"$boxlog"
     start_sim --model USB-NELTA8 "$@"
-    start_tavrin
-    win=$(main_window 300) || fail "$*: main window did not appear"
-    wait_restored 8 400 || fail "$*: sockets not restored"
-    wait_quiet 50 || fail "$*: the box keeps receiving commands"
+    start_restored 8 400 "$*"
 }
 
 # crs_after <command>: the carriage returns that followed the command.

@@ -26,10 +26,7 @@ quit_confirming() {
 # ---- 1. During a switching command ---------------------------------------------
 make_app
 start_sim --model USB-NELTA8 --fault vanish --fault-after 27
-start_tavrin
-win=$(main_window 300) || fail "main window did not appear"
-wait_restored 8 300 || fail "sockets not restored"
-wait_quiet 50 || fail "the box keeps receiving commands"
+start_restored 8
 from=$(box_count)
 click_slot "$win" 1
 wait_box atn1 50 "$from" || fail "no atn1"

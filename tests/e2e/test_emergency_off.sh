@@ -14,10 +14,7 @@ make_app
 for n in 1 2 5; do set_ini "$box" AC "ACPower0$n" ON; done
 start_tray
 start_sim --model USB-NELTA8
-start_tavrin
-win=$(main_window 300) || fail "main window did not appear"
-wait_restored 8 300 || fail "sockets not restored"
-wait_quiet 50 || fail "the box keeps receiving commands"
+start_restored 8
 
 # answer <key>: waits for the confirmation "NOTAUS" and answers it with a real
 # key press (the question has the focus).

@@ -26,10 +26,7 @@ fresh_app() {
 # ---- 1. Fresh installation ----------------------------------------------------
 fresh_app
 start_sim --com 2 --model USB-NELTA8
-start_tavrin
-win=$(main_window 300) || fail "main window did not appear"
-wait_restored 8 300 || fail "sockets not restored"
-wait_quiet 50 || fail "the box keeps receiving commands"
+start_restored 8
 got=$(box_commands | grep -E '^at[no][0-9]+$' | tr '\n' ' ')
 [ "$got" = "ato1 ato2 ato3 ato4 ato5 ato6 ato7 ato8 " ] || fail "restore commands: $got"
 [ -z "$(foreign_windows "$win")" ] || fail "a message or dialog appeared"
@@ -55,10 +52,7 @@ rm -f "$boxlog"
 set_ini "$box" AC ACPower02 ON
 set_ini "$box" AC ACPower07 ON
 start_sim --com 2 --model USB-NELTA8
-start_tavrin
-win=$(main_window 300) || fail "main window did not appear (stored states)"
-wait_restored 8 300 || fail "sockets not restored (stored states)"
-wait_quiet 50 || fail "the box keeps receiving commands"
+start_restored 8 300 "stored states"
 got=$(box_commands | awk '/^ato1$/ {on = 1} on && /^(at[no][0-9]+|att0)$/ {print} /^at[no]8$/ {on = 0}' | tr '\n' ' ')
 [ "$got" = "ato1 att0 atn2 ato3 ato4 ato5 ato6 att0 atn7 ato8 " ] || fail "restore commands: $got"
 menu_quit "$win"

@@ -12,10 +12,7 @@ e2e_init "$1"
 box="$(box_file)"
 make_app
 start_sim --model USB-NELTA8
-start_tavrin
-win=$(main_window 300) || fail "main window did not appear"
-wait_restored 8 300 || fail "sockets not restored"
-wait_quiet 50 || fail "the box keeps receiving commands"
+start_restored 8
 
 # switch <slot> <command> <sequence>: a click on the slot's page button
 # sends exactly the sequence: switching on waits through the busy handshake

@@ -12,10 +12,7 @@ box="$(box_file)"
 make_app
 start_tray
 start_sim --model USB-NELTA8
-start_tavrin
-win=$(main_window 300) || fail "main window did not appear"
-wait_restored 8 300 || fail "sockets not restored"
-wait_quiet 50 || fail "the box keeps receiving commands"
+start_restored 8
 [ -n "$(tray_icon)" ] || fail "the tray icon is not embedded in the tray host"
 
 from=$(box_count)
