@@ -335,12 +335,14 @@ open_settings() {
 # foreign_windows <main>: ids of the visible windows of the program other than
 # the main window, the tray icon and the 1 x 1 silent-start window: message
 # boxes ("Tavrin", "Tavrin v<version>", "NOTAUS"), dialogs, popups. (Found by
-# class: Qt names popups only in _NET_WM_NAME.)
+# class: Qt names popups only in _NET_WM_NAME.) Hints (tool tips) that the
+# mouse left over a control brings up are not counted.
 foreign_windows() {
     local w
     for w in $(xdotool search --onlyvisible --classname '^tavrin$' 2>/dev/null); do
         [ "$w" = "$1" ] && continue
         [ "$(win_width "$w")" -le 24 ] && continue
+        xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q TOOLTIP && continue
         echo "$w"
     done
 }
