@@ -75,6 +75,17 @@ run_box() {
     sleep 0.3
 }
 
+# start_shipped: the machine named, a fresh installation with the shipped
+# logging, a USB-NELTA8 restored, the main window in win, 2 s to settle.
+start_shipped() {
+    echo "machine: $(nproc) cores, $(awk -F': ' '/model name/ {print $2; exit}' /proc/cpuinfo), load $(cut -d' ' -f1-3 /proc/loadavg)"
+    make_app
+    logging_shipped
+    run_box USB-NELTA8 8
+    win=$(main_window) || fail "main window not shown"
+    sleep 2
+}
+
 # end_run: ends the program with SIGTERM (it saves and releases the port)
 # and the simulator.
 end_run() {

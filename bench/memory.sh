@@ -16,12 +16,7 @@ e2e_init "$(bench_tavrin "${1:-}")"
 toggles="${TOGGLES:-1000}"
 idle="${IDLE:-10}"
 
-echo "machine: $(nproc) cores, $(awk -F': ' '/model name/ {print $2; exit}' /proc/cpuinfo), load $(cut -d' ' -f1-3 /proc/loadavg)"
-make_app
-logging_shipped
-run_box USB-NELTA8 8
-win=$(main_window) || fail "main window not shown"
-sleep 2
+start_shipped
 rss0=$(rss_kb "$tpid")
 hwm0=$(awk '/^VmHWM:/ {print $2}' "/proc/$tpid/status")
 read -r cpu0 sch0 < <(cpu_idle "$idle")

@@ -18,12 +18,7 @@ bench_display "$@"
 toggles="${1:-10000}"
 e2e_init "$(bench_tavrin "${2:-}")"
 
-echo "machine: $(nproc) cores, $(awk -F': ' '/model name/ {print $2; exit}' /proc/cpuinfo), load $(cut -d' ' -f1-3 /proc/loadavg)"
-make_app
-logging_shipped
-run_box USB-NELTA8 8
-win=$(main_window) || fail "main window not shown"
-sleep 2
+start_shipped
 rss0=$(rss_kb "$tpid")
 echo "start: VmRSS $rss0 kB; $toggles toggles"
 from=$(box_count)
