@@ -286,6 +286,9 @@ bool TmuIniIO::WriteBack(TmuIniIoMode& slot) {
     const std::string bytes = doc->SaveToBytes(used);
     if (!fs_boundary::WriteFileAtomic(doc->FileName(), bytes)) {
         log_->addErr("Fehler beim Schreiben der INI-Datei (" + doc->FileName() + ")");
+        // Settings that are lost must not be lost silently.
+        GetPlatform().MessageBox(std::string(kSaveFailedText) + doc->FileName(), "", MsgButtons::Ok,
+                                 MsgIcon::Error);
         return false;
     }
     if (used != doc->Encoding()) {

@@ -41,6 +41,10 @@ struct TmuIniIoMode {
 
 class TmuIniIO : public TComponent {
 public:
+    // Shown (with the file name after it) when a changed file could not be
+    // written back.
+    static constexpr const char* kSaveFailedText =
+        "Die Einstellungen konnten nicht gespeichert werden. Die Datei ist nicht beschreibbar:\r\n";
     explicit TmuIniIO(TComponent* owner = nullptr);
     ~TmuIniIO() override;
 

@@ -17,8 +17,14 @@ bool DeleteFile(const std::string& path);
 
 // Whole-file read; false when the file cannot be read.
 bool ReadFile(const std::string& path, std::string& bytes);
-// Writes beside the file and renames over it, so the old file stays intact
-// until the new one is complete. False when any step fails.
+// Replaces a file's contents and keeps the file what it was. Through a
+// symbolic link the file it names is written. A new file under a fresh
+// name beside it (created exclusively, never through a link) takes the old
+// one's mode and owner and is renamed over it, so the old contents stay
+// intact until the new ones are complete. A file with further hard links,
+// one whose owner cannot be kept, and one in a folder that takes no new
+// files are rewritten in place. Nothing is left behind on failure; false
+// when the file could not be written.
 bool WriteFileAtomic(const std::string& path, const std::string& bytes);
 // Appends to a file, creating it when missing. False when it cannot be opened.
 bool AppendToFile(const std::string& path, const std::string& bytes);

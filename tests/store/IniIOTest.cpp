@@ -1,6 +1,12 @@
 // INI binding: slots, typed reads and writes with their checks, write-back.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <vector>
+
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -277,19 +283,41 @@ TEST_F(IniIOTest, DestructionWritesEverySlotWhateverIsSelected) {
     EXPECT_FALSE(fs::exists(dir_ / "AC_Power_02.ini"));
 }
 
-TEST_F(IniIOTest, AFailedWriteKeepsTheOldFile) {
+TEST_F(IniIOTest, AFailedWriteKeepsTheOldFileAndSaysSo) {
     Open();
-    io_->WriteString("TAVRIN", "FormPos", "TopRight");
-    // The new contents are written beside the file first; a folder in that
-    // place makes the write fail the way a full disk would.
-    fs::create_directory(dir_ / "tavrin.ini.tmp~");
+    // A value too large for the file-size limit makes the write fail the
+    // way a full disk would (the log's short lines still fit).
+    const std::string big(256 * 1024, 'x');
+    io_->Log()->SetCompoID("LOG_NONE");
+    io_->WriteString("TAVRIN", "FormPos", big);
+    io_->Log()->SetCompoID("LOG_ALL");
+    struct sigaction ignore {}, old {};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGXFSZ, &ignore, &old);
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limit = saved;
+    limit.rlim_cur = static_cast<rlim_t>(fs::file_size(dir_ / "System" / "Logging" / "mLogging.log") + 64 * 1024);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
     io_->set_Active(false);
-    EXPECT_TRUE(LoggedError("Fehler beim Schreiben der INI-Datei (" + dir_.string() + "\\tavrin.ini)"));
-    EXPECT_EQ(ReadAll(dir_ / "tavrin.ini"), kSettings);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::sigaction(SIGXFSZ, &old, nullptr);
 
-    fs::remove(dir_ / "tavrin.ini.tmp~");
+    const std::string shown = dir_.string() + "\\tavrin.ini";
+    EXPECT_TRUE(LoggedError("Fehler beim Schreiben der INI-Datei (" + shown + ")"));
+    EXPECT_EQ(ReadAll(dir_ / "tavrin.ini"), kSettings);
+    ASSERT_EQ(platform_.messages.size(), 1u);
+    EXPECT_EQ(platform_.messages[0].text, std::string(TmuIniIO::kSaveFailedText) + shown);
+    EXPECT_EQ(platform_.messages[0].icon, MsgIcon::Error);
+    // Nothing is left beside the file.
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir_)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"System", "tavrin.ini"}));
+
     io_->set_Active(false);  // the change is still pending and goes out now
-    EXPECT_NE(ReadAll(dir_ / "tavrin.ini").find("FormPos=TopRight"), std::string::npos);
+    EXPECT_NE(ReadAll(dir_ / "tavrin.ini").find("FormPos=" + big), std::string::npos);
+    EXPECT_EQ(platform_.messages.size(), 1u);
 }
 
 TEST_F(IniIOTest, ReopeningLoadsTheFileAfresh) {
