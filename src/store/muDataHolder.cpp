@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "store/muDataConvert.h"
+#include "toolkit/ServedMessages.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muStringTools.h"
 
@@ -255,7 +256,29 @@ constexpr auto Pro = TTrace::Kind::Procedure;
 // ---------------------------------------------------------------------------
 // Lifecycle
 
-TmuDataholder::TmuDataholder(TComponent* owner) : TComponent(owner) {
+// The holder's context as a served message must leave it: the default
+// context of short paths and the current path of the last parse.
+class TmuDataholder::TContextKeeper : public TServedContext {
+public:
+    explicit TContextKeeper(TmuDataholder& holder) : holder_(holder) {}
+    std::function<void()> SaveContext() override {
+        TmuDataholder* holder = &holder_;
+        return [holder, useIndex = holder->UseIndex, useSection = holder->UseSection,
+                idxName = holder->idxName_, valueKey = holder->valueKey_] {
+            holder->UseIndex = useIndex;
+            holder->UseSection = useSection;
+            holder->idxName_ = idxName;
+            holder->valueKey_ = valueKey;
+        };
+    }
+
+private:
+    TmuDataholder& holder_;
+};
+
+TmuDataholder::TmuDataholder(TComponent* owner)
+    : TComponent(owner), contextKeeper_(std::make_unique<TContextKeeper>(*this)) {
+    RegisterServedContext(contextKeeper_.get());
     // The creation is traced in full ("LOG_ALL"); from then on only the
     // creation and destruction lines ("LOG_STD") until the hub says otherwise.
     CreateLogging(this, log_, "muDataholder", "LOG_ALL", false, true);
@@ -268,6 +291,7 @@ TmuDataholder::TmuDataholder(TComponent* owner) : TComponent(owner) {
 }
 
 TmuDataholder::~TmuDataholder() {
+    UnregisterServedContext(contextKeeper_.get());
     log_->addCls("Destroy");
     log_->addText("Klasse " + log_->CompoName() + " vernichten");
     clearAllValues();

@@ -316,4 +316,9 @@ private:
     std::string idxName_;
     std::string valueKey_;
     std::vector<TmSectionDataArray> FmSecDataArray;
+
+    // Puts UseIndex, UseSection and the current path back after every
+    // served message (a handler that ran there may have changed them).
+    class TContextKeeper;
+    std::unique_ptr<TContextKeeper> contextKeeper_;
 };

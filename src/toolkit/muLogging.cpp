@@ -10,6 +10,7 @@
 
 #include "toolkit/FileSystem.h"
 #include "toolkit/Platform.h"
+#include "toolkit/ServedMessages.h"
 #include "toolkit/muStringTools.h"
 
 namespace {
@@ -419,7 +420,9 @@ void TmuLogging::WriteLine(const std::string& body) {
     }
     if (++writeCount_ >= static_cast<std::uint32_t>(kPumpEvery)) {
         writeCount_ = 0;
-        if (application_) application_->ProcessMessages();
+        // Loggers without an application reference of their own serve
+        // through the program's.
+        if (Application* app = application_ ? application_ : ProgramApplication()) ServeMessages(*app);
     }
 }
 

@@ -8,6 +8,7 @@
 
 #include "toolkit/FileSystem.h"
 #include "toolkit/Form.h"
+#include "toolkit/ServedMessages.h"
 #include "toolkit/muLogging.h"
 
 namespace {
@@ -437,7 +438,7 @@ void TmuOperationSystem::SetProcessMessages(int count) {
     log_->addVarInteger("i_iCount", count);
     if (application_) {
         for (int i = 0; i < count; ++i) {
-            application_->ProcessMessages();
+            ServeMessages(*application_);
             GetPlatform().SleepMs(1);
         }
     }
