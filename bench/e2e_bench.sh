@@ -7,11 +7,11 @@
 bench_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 # bench_display "$@": runs the calling script again under a virtual X
-# server when there is no display.
+# server of its own (the end-to-end tests' tests/e2e/with-xvfb.sh) when there
+# is no display.
 bench_display() {
     if [ -z "${DISPLAY:-}" ]; then
-        command -v xvfb-run >/dev/null || { echo "xvfb-run missing"; exit 1; }
-        exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
+        XVFB_SCREEN=1280x800x24 exec bash "$bench_root/tests/e2e/with-xvfb.sh" bash "$0" "$@"
     fi
 }
 

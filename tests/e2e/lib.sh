@@ -34,11 +34,13 @@ e2e_init() {
     simpid=""
     tpid=""
     rc=""
+    msg_seen=" "
     trap e2e_cleanup EXIT
     [ -x "$tavrin" ] || fail "tavrin not found at $tavrin"
     [ -x "$sim" ] || fail "nelta-sim not found at $sim"
     [ -f "$help_file" ] || fail "help file not found at $help_file"
     command -v xdotool >/dev/null || fail "xdotool missing"
+    command -v xinput >/dev/null || fail "xinput missing"
     mkdir -p "$work/run" "$work/home" "$com"
     chmod 700 "$work/run"
     export XDG_RUNTIME_DIR="$work/run" HOME="$work/home" TAVRIN_COM_DIR="$com"
@@ -127,8 +129,11 @@ stop_sim() {
     simpid=""
 }
 
-# start_tavrin [args]: the program in $app; its pid in tpid.
+# start_tavrin [args]: the program in $app; its pid in tpid. (Window ids are
+# handed out per client and may come again with the next process, so the
+# message boxes confirmed so far are forgotten.)
 start_tavrin() {
+    msg_seen=" "
     (cd "$app" && exec "$tavrin" "$@") >>"$work/tavrin.out" 2>&1 &
     tpid=$!
     e2e_pids+=("$tpid")
@@ -215,20 +220,49 @@ wait_no_window() {
 # "Tavrin v<version>").
 message_shown() { xdotool search --onlyvisible --name '^Tavrin v' >/dev/null 2>&1; }
 
-# confirm_until_end <pid> [key]: confirms the program's message boxes with
-# Enter (or key) every half second until the process ends, 30 s at most;
-# the number of distinct boxes goes to shown.
-confirm_until_end() {
-    local seen=" " i box
-    for i in $(seq 60); do
-        kill -0 "$1" 2>/dev/null || break
+# confirm_message <pid> <tenths> [key]: waits for the next message box of the
+# program (a "Tavrin v<version>" window not confirmed before), makes sure that
+# it waits for its confirmation (still shown half a second later, with no key
+# held that could have closed it), confirms it with Enter (or key) and waits
+# until it has gone; its size (WIDTHxHEIGHT) goes to msg_size. Returns 1 when
+# the process ends or the bound passes before a box shows; fails when the box
+# closes by itself or stays after the key.
+confirm_message() {
+    local pid="$1" key="${3:-Return}" i box="" held
+    for i in $(seq "$2"); do
+        kill -0 "$pid" 2>/dev/null || return 1
         for box in $(xdotool search --onlyvisible --name '^Tavrin v' 2>/dev/null); do
-            case "$seen" in *" $box "*) ;; *) seen="$seen$box " ;; esac
-            xdotool key --window "$box" "${2:-Return}" 2>/dev/null
+            case "$msg_seen" in *" $box "*) box="" ;; *) break ;; esac
         done
-        sleep 0.5
+        [ -n "$box" ] && break
+        sleep 0.1
     done
-    shown=$(echo $seen | wc -w)
+    [ -n "$box" ] || return 1
+    msg_seen="$msg_seen$box "
+    msg_size="$(win_width "$box")x$(win_height "$box")"
+    held="$(held_inputs)" || fail "cannot read the keyboard state"
+    [ -z "$held" ] || fail "held down while a message was shown: $held"
+    sleep 0.5
+    xdotool search --onlyvisible --name '^Tavrin v' 2>/dev/null | grep -qx "$box" ||
+        fail "a message ($msg_size) closed before it was confirmed"
+    press_keys "$box" "$key" || fail "the message ($msg_size) does not take the focus"
+    for i in $(seq 50); do
+        xdotool search --onlyvisible --name '^Tavrin v' 2>/dev/null | grep -qx "$box" || return 0
+        sleep 0.1
+    done
+    fail "the message ($msg_size) is still shown after $key"
+}
+
+# confirm_until_end <pid> [key]: confirms the program's message boxes one by
+# one (confirm_message, 30 s for each) until the process ends; their number
+# goes to shown, their sizes in order to shown_sizes.
+confirm_until_end() {
+    shown=0
+    shown_sizes=""
+    while confirm_message "$1" 300 "${2:-}"; do
+        shown=$((shown + 1))
+        shown_sizes="${shown_sizes:+$shown_sizes }$msg_size"
+    done
 }
 
 # wait_end <pid> <tenths>: the process ended; its status goes to rc.
@@ -243,6 +277,69 @@ wait_end() {
         sleep 0.1
     done
     return 1
+}
+
+# ---- Keys ---------------------------------------------------------------------
+# Keys reach the program through the server's XTEST keyboard only: the window
+# is given the focus, then xdotool presses and releases the key there. (With
+# --window, xdotool addresses the release to that window; when the press has
+# closed it, the release fails, the key stays down and its repeat confirms the
+# next message.) After every confirmation any key still held is released, and
+# with-xvfb.sh checks after each script that nothing is held down.
+
+# held_keys / held_buttons: the X keycodes of the keys, the numbers of the
+# mouse buttons the XTEST devices hold down, space-separated; non-zero when
+# the server cannot be asked.
+held_keys() { _xtest_down "Virtual core XTEST keyboard" key; }
+held_buttons() { _xtest_down "Virtual core XTEST pointer" button; }
+_xtest_down() {
+    local out
+    out="$(xinput query-state "$1" 2>/dev/null)" || return 1
+    printf '%s\n' "$out" | sed -n "s/^[[:space:]]*$2\[\([0-9]*\)\]=down\$/\1/p" | tr '\n' ' ' | sed 's/ $//'
+}
+
+# held_inputs: "keys (X keycodes) K...", "buttons B..." for what is held down;
+# empty when nothing is.
+held_inputs() {
+    local k b
+    k="$(held_keys)" && b="$(held_buttons)" || return 1
+    [ -n "$k" ] && printf 'keys (X keycodes) %s' "$k"
+    [ -n "$k" ] && [ -n "$b" ] && printf '; '
+    [ -n "$b" ] && printf 'buttons %s' "$b"
+    return 0
+}
+
+# release_keys: releases every key and mouse button still held down, naming
+# them on stderr.
+release_keys() {
+    local k held
+    held="$(held_inputs)" || return 1
+    [ -n "$held" ] || return 0
+    echo "releasing what is still held down: $held" >&2
+    # xdotool takes a number from 10 up as a keycode; 9 is Escape.
+    for k in $(held_keys); do
+        if [ "$k" -ge 10 ]; then xdotool keyup "$k"; else xdotool keyup Escape; fi
+    done
+    for k in $(held_buttons); do xdotool mouseup "$k"; done
+}
+
+# press_keys <window> <keys...>: focuses the window (waiting up to a second
+# for the server to report it focused), presses and releases the keys (each
+# an xdotool key sequence such as Return or alt+e) and releases whatever is
+# still held; returns 1 without a key when the window does not take the
+# focus.
+press_keys() {
+    local w="$1" i
+    shift
+    xdotool windowfocus "$w" 2>/dev/null
+    for i in $(seq 20); do
+        [ "$(xdotool getwindowfocus 2>/dev/null)" = "$w" ] && break
+        sleep 0.05
+    done
+    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$w" ] || return 1
+    sleep 0.1
+    xdotool key "$@"
+    release_keys
 }
 
 # click_at <window> <x> <y>: a left click at a point inside the window.
@@ -306,6 +403,7 @@ menu_quit() {
             if [ -n "$(foreign_windows "$1")" ]; then
                 sleep 0.2
                 xdotool key b
+                release_keys
                 return 0
             fi
             sleep 0.1
@@ -319,9 +417,7 @@ menu_quit() {
 # window's nor the silent-start window's size); bound 5 s.
 open_settings() {
     local i w
-    xdotool windowfocus "$1" 2>/dev/null
-    sleep 0.2
-    xdotool key alt+e
+    press_keys "$1" alt+e || return 1
     for i in $(seq 50); do
         for w in $(xdotool search --onlyvisible --name '^Tavrin$' 2>/dev/null); do
             [ "$w" = "$1" ] && continue
@@ -359,8 +455,8 @@ wait_foreign() {
 }
 
 # confirm_messages <main> <tenths>: for the whole bound, confirms every window
-# of the program other than the main window (messages) with Enter, a real
-# key press into the focused message; the number confirmed goes to
+# of the program other than the main window (messages) with Enter, pressed
+# into the focused message (press_keys); the number confirmed goes to
 # confirmed.
 confirm_messages() {
     local i m
@@ -368,9 +464,7 @@ confirm_messages() {
     for i in $(seq "$2"); do
         m=$(foreign_windows "$1" | head -1)
         if [ -n "$m" ]; then
-            xdotool windowfocus "$m" 2>/dev/null
-            sleep 0.2
-            xdotool key Return
+            press_keys "$m" Return
             confirmed=$((confirmed + 1))
             sleep 0.3
         fi
@@ -425,6 +519,7 @@ tray_pick() {
         xdotool key "$k"
         sleep 0.15
     done
+    release_keys
 }
 
 # tray_socket <n>: switches socket n from the tray's "Steckdosen" submenu

@@ -17,13 +17,13 @@ start_sim --model USB-NELTA8
 start_restored 8
 
 # answer <key>: waits for the confirmation "NOTAUS" and answers it with a real
-# key press (the question has the focus).
+# key press into it.
 answer() {
     local q
     q=$(wait_foreign "$win" 50) || fail "no confirmation question"
     [ "$(xdotool getwindowname "$q")" = "NOTAUS" ] || fail "question titled '$(xdotool getwindowname "$q")'"
     sleep 0.2
-    xdotool key "$1"
+    press_keys "$q" "$1" || fail "the question does not take the focus"
 }
 
 # ---- 1. Cancelled -------------------------------------------------------------

@@ -52,7 +52,7 @@ for _ in $(seq 30); do
     sleep 0.1
 done
 [ "$X" -gt 600 ] && [ "$Y" -gt 400 ] || fail "main window at $X,$Y after \"Unten-Rechts\""
-xdotool key alt+o
+press_keys "$dlg" alt+o || fail "the settings dialog does not take the focus"
 for _ in $(seq 30); do [ -z "$(foreign_windows "$win")" ] && break; sleep 0.1; done
 [ -z "$(foreign_windows "$win")" ] || fail "settings dialog still open after Ok"
 

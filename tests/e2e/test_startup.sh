@@ -6,12 +6,20 @@
 #     the main window is shown and no message appears; the trace names COM3
 #     as the port that answered.
 #  2. An empty COM folder: the 128 names fail at once, the message "Keine COM
-#     Schnittstelle vorhanden" appears, and once it is confirmed with Enter
-#     the process ends by itself with status 0, having created no file.
-#  3. A working folder that is empty as well (no help file either): every
-#     message is confirmed in turn, and the process ends by itself.
+#     Schnittstelle vorhanden" appears and waits for its confirmation; once
+#     it is confirmed with Enter the process ends by itself with status 0,
+#     having created no file.
+#  3. A working folder without the help file, with a box: the message
+#     "Hilfe-Datei nicht gefunden" waits for its confirmation, then the start
+#     goes on to the main window.
+#  4. A working folder that is empty, and no COM port: the two messages come
+#     in this order, first the help file's, then "Keine COM Schnittstelle
+#     vorhanden"; each waits for its confirmation, and after the second the
+#     process ends by itself.
+# Message boxes carry the program's title only, so a message is told by its
+# size: those of 2 and 3 (the same folder path as 4) are the references.
 # The working folders of 1 and 2 hold the help file, so that its message
-# ("Hilfe-Datei nicht gefunden") does not stop the start.
+# does not stop the start.
 # Usage: test_startup.sh <path of tavrin>; the simulator comes in TAVRIN_SIM.
 source "$(dirname "$0")/lib.sh"
 e2e_init "$1"
@@ -53,20 +61,38 @@ sleep 0.3
 kill -0 "$tpid" 2>/dev/null || fail "program ended while the message was shown"
 confirm_until_end "$tpid"
 [ "$shown" -eq 1 ] || fail "$shown message windows instead of one"
+nocom_size="$shown_sizes"
 wait_end "$tpid" 10 || fail "program still running after the message was confirmed"
 [ "$rc" -eq 0 ] || fail "program ended with $rc"
 [ "$(cd "$app" && find . -type f)" = "./System/Hilfe/tavrin_DE.chm" ] ||
     fail "files created: $(cd "$app" && find . -type f)"
-echo "no COM port: message confirmed, ended with $rc"
+echo "no COM port: message ($nocom_size) confirmed, ended with $rc"
 
-# ---- 3. Nothing at all --------------------------------------------------------
+# ---- 3. No help file, a box ---------------------------------------------------
 app="$work/app3"
+mkdir -p "$app"
+start_sim --model USB-NELTA4
+start_tavrin
+confirm_message "$tpid" 300 || fail "no message without the help file"
+help_size="$msg_size"
+main_window 300 >/dev/null || fail "main window did not appear after the help file's message"
+message_shown && fail "a second message with a box present"
+kill -TERM "$tpid"
+wait_end "$tpid" 100 || fail "program does not end on SIGTERM"
+stop_sim
+[ "$help_size" != "$nocom_size" ] ||
+    fail "the help file's message and the COM message have the same size ($help_size): cannot tell them apart"
+echo "no help file: message ($help_size) confirmed, the start went on"
+
+# ---- 4. Nothing at all --------------------------------------------------------
+rm -rf "$app"
 mkdir -p "$app"
 TAVRIN_COM_DIR="$nocom" start_tavrin
 confirm_until_end "$tpid"
-[ "$shown" -ge 1 ] || fail "no message in an empty folder"
+[ "$shown_sizes" = "$help_size $nocom_size" ] ||
+    fail "empty folder: messages of sizes '$shown_sizes', expected the help file's ($help_size), then the COM message ($nocom_size)"
 wait_end "$tpid" 10 || fail "program still running after $shown messages were confirmed"
 [ "$rc" -eq 0 ] || fail "program ended with $rc"
 [ -z "$(ls -A "$app")" ] || fail "files created: $(ls -A "$app")"
-echo "empty folder: $shown messages confirmed, ended with $rc"
+echo "empty folder: the help file's message, then the COM message, each confirmed; ended with $rc"
 pass
