@@ -41,12 +41,20 @@ if [ -n "${DISPLAY:-}" ]; then
     exit 0
 fi
 
-# No display: a virtual one, a tray host, a screenshot.
-disp=":$((90 + RANDOM % 100))"
-Xvfb "$disp" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+# No display: a virtual one, a tray host, a screenshot. The server picks a
+# free display number itself and writes it to us (-displayfd), as for the
+# end-to-end tests (tests/e2e/with-xvfb.sh), so the demo never draws on
+# somebody else's server.
+mkfifo "$demo/xvfb.fd"
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$demo/xvfb.fd" >"$demo/xvfb.out" 2>&1 &
 pids+=($!)
-export DISPLAY="$disp"
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+disp=""
+read -r -t 20 disp <"$demo/xvfb.fd" || true
+rm -f "$demo/xvfb.fd"
+[ -n "$disp" ] || { echo "Xvfb did not start (see $demo/xvfb.out)"; exit 1; }
+export DISPLAY=":$disp"
+unset XAUTHORITY
+echo "Virtual display $DISPLAY"
 if command -v trayer >/dev/null; then trayer --edge top --align right --widthtype pixel --width 60 >/dev/null 2>&1 & pids+=($!); fi
 (cd "$demo" && exec "$tavrin") >"$demo/tavrin.out" 2>&1 &
 tpid=$!
