@@ -4,6 +4,8 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QSystemTrayIcon>
+#include <QTimer>
+#include <QCoreApplication>
 #include <QWidget>
 #include <QWindowStateChangeEvent>
 
@@ -23,6 +25,31 @@
 namespace {
 
 int g_trayAvailableForTests = -1;
+
+}  // namespace
+
+// Notes a press delivered to the tray icon's own window (Qt's X11 icon,
+// class QSystemTrayIconSys) until the delivery is over.
+class TIconPressFilter : public QObject {
+public:
+    TIconPressFilter(bool* pressOnIcon, QObject* parent) : QObject(parent), pressOnIcon_(pressOnIcon) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const QEvent::Type type = event->type();
+        if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) && !*pressOnIcon_ &&
+            watched->isWidgetType() && qstrcmp(watched->metaObject()->className(), "QSystemTrayIconSys") == 0) {
+            *pressOnIcon_ = true;
+            QTimer::singleShot(0, this, [this] { *pressOnIcon_ = false; });
+        }
+        return false;
+    }
+
+private:
+    bool* pressOnIcon_;
+};
+
+namespace {
 
 // The band fonts of the program's popup: Tahoma, bold, 9 pixels high.
 void SetBandFont(TmBandType& band) {
@@ -91,14 +118,19 @@ TTrayMenu::TTrayMenu(TLinks links) : links_(std::move(links)) {
     trayIcon_->setObjectName(QStringLiteral("TrayIcon1"));
     trayIcon_->setToolTip(QStringLiteral("Tavrin"));
     trayIcon_->setContextMenu(popup_);
-    connect(trayIcon_, &QSystemTrayIcon::messageClicked, this,
-            [this] { Action_TrayPrg_CloseExecuteExecute(); });
+    connect(trayIcon_, &QSystemTrayIcon::messageClicked, this, &TTrayMenu::BalloonClicked);
+    connect(trayIcon_, &QSystemTrayIcon::activated, this, [this] { balloonClickPending_ = false; });
     trayIcon_->show();
 
     if (links_.window) links_.window->installEventFilter(this);
+    // Presses on the icon's own window (X11 embedding) are noted, so that
+    // the balloon click they report is told apart from one on the balloon.
+    iconPresses_ = new TIconPressFilter(&pressOnIcon_, this);
+    if (QCoreApplication* app = QCoreApplication::instance()) app->installEventFilter(iconPresses_);
 }
 
 TTrayMenu::~TTrayMenu() {
+    if (QCoreApplication* app = QCoreApplication::instance()) app->removeEventFilter(iconPresses_);
     if (links_.window) links_.window->removeEventFilter(this);
     delete trayIcon_;
     trayIcon_ = nullptr;
@@ -200,6 +232,17 @@ void TTrayMenu::Action_TrayPrg_CloseExecuteExecute() {
     if (links_.setNoExit) links_.setNoExit(false);
     if (links_.closeSilentWindow) links_.closeSilentWindow();
     if (links_.window) links_.window->close();
+}
+
+void TTrayMenu::BalloonClicked() {
+    if (pressOnIcon_) return;
+    if (balloonClickPending_) return;
+    balloonClickPending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        if (!balloonClickPending_) return;
+        balloonClickPending_ = false;
+        Action_TrayPrg_CloseExecuteExecute();
+    });
 }
 
 bool TTrayMenu::eventFilter(QObject* watched, QEvent* event) {

@@ -18,7 +18,10 @@
 //   Tray_Beenden            the quit handler ("&Beenden"; 260)
 //
 // Two minutes before the window hides itself the tray warns once per run
-// ("ACHTUNG !!!"); clicking that balloon ends the program.
+// ("ACHTUNG !!!"); clicking that balloon ends the program. Qt's X11 tray
+// also reports a press on the icon itself as a click on the balloon while
+// one is up (and then, in the same press, the icon's activation); such a
+// press only opens the menu or restores as usual, it never ends the program.
 //
 // Without a system tray (the desktop offers none) the program still runs
 // and its window stays reachable: hiding it minimises it instead, the close
@@ -33,6 +36,7 @@ class QSystemTrayIcon;
 class QWidget;
 class QtForm;
 class TColumnMenu;
+class TIconPressFilter;
 class TmTrayIconPopup;
 class TmuLogging;
 class TmuDataholder;
@@ -99,6 +103,9 @@ public:
     void Action_AC_Prg_ShowExecute();
     void Action_AC_Prg_HideExecute();
     void Action_TrayPrg_CloseExecuteExecute();
+    // The tray icon reported a click on its balloon; the quit runs once the
+    // press that caused it is over, unless that press was on the icon.
+    void BalloonClicked();
 
     // Whether the desktop has a system tray; tests may decide it.
     static bool TrayAvailable();
@@ -120,5 +127,10 @@ private:
     // Set while the show action runs (restoring a minimised window reports
     // back to the event filter).
     bool showing_ = false;
+    // A balloon click waits for the end of its press; an activation of the
+    // icon in the same press (or a press delivered to the icon) cancels it.
+    bool balloonClickPending_ = false;
+    bool pressOnIcon_ = false;
+    TIconPressFilter* iconPresses_ = nullptr;
     std::function<void(const QString&, const QString&, int)> onBalloon_;
 };
