@@ -29,7 +29,10 @@ struct TDesktopRect {  // left, top, right, bottom
     bool operator==(const TDesktopRect&) const = default;
 };
 
-enum class MsgButtons { Ok, OkCancel };
+// OkCancel: OK is the default button (Return answers OK);
+// OkCancelDefaultCancel: the same buttons with Cancel the default, for
+// questions where a hasty Return must do nothing.
+enum class MsgButtons { Ok, OkCancel, OkCancelDefaultCancel };
 enum class MsgIcon { None, Error, Warning, Information, Question };
 enum class MsgResult { Ok, Cancel };
 
@@ -60,6 +63,8 @@ struct TShellLink {
     std::string arguments;         // its command-line arguments, blank-separated
     std::string description;
     std::string workingDirectory;
+    std::string icon;                      // icon name or path; empty: none
+    std::vector<std::string> environment;  // "NAME=value" set for the started program
 };
 
 class Platform {
@@ -117,6 +122,11 @@ public:
         (void)name;
         return {};
     }
+    // A link to this program itself starts it the way the platform's
+    // installation does (on Linux through its launcher, which repairs the
+    // working folder first, with the program's icon and name); any other
+    // link stays as it is.
+    virtual void CompleteProgramLink(TShellLink& link) { (void)link; }
     // Saves a shell link to linkPath (program notation). False on failure.
     virtual bool SaveLink(const TShellLink& link, const std::string& linkPath) {
         (void)link;

@@ -4,6 +4,7 @@
 #include <sys/utsname.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
@@ -233,6 +234,12 @@ std::string DesktopEntryText(const TShellLink& link) {
     if (name.empty()) name = std::filesystem::path(link.target).stem().string();
     if (name.empty()) name = "Link";
 
+    if (!link.environment.empty()) {
+        std::string env = "env";
+        for (const std::string& assignment : link.environment) env += " " + QuoteExecArgument(assignment);
+        exec = env + " " + exec;
+    }
+
     std::string text = "[Desktop Entry]\n";
     text += "Type=Application\n";
     text += "Name=" + EscapeEntryValue(name) + "\n";
@@ -240,6 +247,8 @@ std::string DesktopEntryText(const TShellLink& link) {
     if (!comment.empty()) text += "Comment=" + EscapeEntryValue(comment) + "\n";
     text += "Exec=" + EscapeEntryValue(exec) + "\n";
     if (!link.workingDirectory.empty()) text += "Path=" + EscapeEntryValue(link.workingDirectory) + "\n";
+    const std::string icon = OneLine(link.icon);
+    if (!icon.empty()) text += "Icon=" + EscapeEntryValue(icon) + "\n";
     text += "Terminal=false\n";
     return text;
 }
@@ -257,8 +266,9 @@ void StdPlatform::SleepMs(int ms) {
 
 Timer* StdPlatform::CreateTimer() { return new InertTimer(); }
 
-MsgResult StdPlatform::MessageBox(const std::string&, const std::string&, MsgButtons, MsgIcon) {
-    return MsgResult::Ok;
+MsgResult StdPlatform::MessageBox(const std::string&, const std::string&, MsgButtons buttons, MsgIcon) {
+    // No one to ask: the default button answers.
+    return buttons == MsgButtons::OkCancelDefaultCancel ? MsgResult::Cancel : MsgResult::Ok;
 }
 
 void StdPlatform::Beep() {}
@@ -319,6 +329,26 @@ std::string StdPlatform::SpecialFolder(const std::string& name) {
     }
     if (name == "Desktop") return XdgDesktopDir();
     return {};
+}
+
+void StdPlatform::CompleteProgramLink(TShellLink& link) {
+    namespace stdfs = std::filesystem;
+    const std::string self = ExecutablePath();
+    if (self.empty() || link.target.empty()) return;
+    std::error_code ec;
+    const stdfs::path program(self);
+    const stdfs::path launcher = program.parent_path() / (program.filename().string() + "-launch");
+    const bool toSelf = stdfs::equivalent(link.target, program, ec) || stdfs::equivalent(link.target, launcher, ec);
+    if (!toSelf) return;
+    if (::access(launcher.c_str(), X_OK) == 0) {
+        link.target = launcher.string();
+        if (!link.workingDirectory.empty()) link.environment = {"TAVRIN_HOME=" + link.workingDirectory};
+    }
+    const std::string stem = program.stem().string();
+    link.icon = stem;  // the program's icon in the icon theme
+    std::string name = stem;
+    if (!name.empty()) name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
+    link.name = name;
 }
 
 bool StdPlatform::SaveLink(const TShellLink& link, const std::string& linkPath) {

@@ -97,6 +97,12 @@ TProgramView::TProgramView(QMainWindow* window, QtForm& form) {
     window->setCentralWidget(central);
     BuildStatusBar(window, form);
     window->resize(ClientWidth, ClientHeight);
+
+    // The keyboard starts in the socket area (its page tabs: the arrow keys
+    // change the page, Space and Return do nothing there), never on the
+    // emergency-off button above it, where a stray Space would ask for the
+    // emergency off and Return confirm it.
+    tabs_->setFocus(Qt::OtherFocusReason);
 }
 
 void TProgramView::BindActions(QtForm& form, const TProgramActions& actions) {
@@ -229,6 +235,7 @@ void TProgramView::BuildSlot(QWidget* parent, QtForm& form, int k) {
     row->addWidget(slot.group, 0, Qt::AlignRight | Qt::AlignVCenter);
 
     slot.name = new QLabel(QStringLiteral("Steckdosenname"), slot.group);
+    slot.name->setTextFormat(Qt::PlainText);  // the name from the box file, as typed
     slot.name->setObjectName(QStringLiteral("ACNameX%1").arg(k));
     slot.name->setFont(BoldPixelFont(base, 15));
     slot.name->setGeometry(12, 25, 228 - 12 - 6, 20);
@@ -275,7 +282,7 @@ void TProgramView::BuildStatusBar(QMainWindow* window, QtForm& form) {
     form.AddControl(statusBar_, ControlClass::Other);
 
     statusPanels_[0] = new QLabel(QStringLiteral("Datum:"), statusBar_);
-    statusPanels_[0]->setFixedWidth(155);
+    statusPanels_[0]->setMinimumWidth(155);  // the status clock widens it to its text
     statusPanels_[1] = new QLabel(QStringLiteral("Aktiv ca.:"), statusBar_);
     statusPanels_[1]->setMinimumWidth(50);
     statusBar_->addWidget(statusPanels_[0]);

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
@@ -203,6 +204,52 @@ TEST_F(ProgramLayoutTest, EmergencyButtonRunsTheEmergencyOffAction) {
     SetActionExecuteHandler(actions->Action_DangerOFF(), [&] { ++runs; });
     button->click();
     EXPECT_EQ(runs, 1);
+}
+
+// A socket name from the box file is shown as typed, markup and all, on
+// the page label and on every other label of the window.
+TEST_F(ProgramLayoutTest, NamesFromFilesAreShownAsPlainText) {
+    const QString name = QStringLiteral("<b><font color=red>Drucker</font></b><img src=\"x.png\">");
+    Find("ACNameX1", ControlClass::Label)->SetCaption(name.toStdString());
+    EXPECT_EQ(view->ACNameX(1)->text(), name);
+    int labels = 0;
+    for (QLabel* label : window->findChildren<QLabel*>()) {
+        if (!form->ControlOf(label)) continue;
+        SCOPED_TRACE(label->objectName().toStdString());
+        ++labels;
+        EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    }
+    EXPECT_GE(labels, 5);  // the banner's name, the four socket names, ...
+}
+
+// Space then Return at start: neither the emergency off nor a socket.
+TEST_F(ProgramLayoutTest, TheKeyboardStartsInTheSocketAreaNotOnNotaus) {
+    int emergencies = 0;
+    std::vector<int> pressed;
+    SetActionExecuteHandler(actions->Action_DangerOFF(), [&] { ++emergencies; });
+    sockets->SetOnButtonToggle([&](int n) { pressed.push_back(n); });
+    for (int k = 1; k <= 4; ++k)
+        Find("SpeedButton_ACX" + std::to_string(k), ControlClass::SpeedButton)
+            ->SetAction(AsAction(sockets->ButtonToggle(k)));
+    view->TabControl_AC_Dosen()->addTab(QStringLiteral(" 1-4 "));
+    view->TabControl_AC_Dosen()->addTab(QStringLiteral(" 5-8 "));
+
+    window->show();
+    window->activateWindow();
+    QCoreApplication::processEvents();
+    QWidget* focus = window->focusWidget();
+    ASSERT_NE(focus, nullptr);
+    EXPECT_EQ(focus, view->TabControl_AC_Dosen());
+    EXPECT_NE(focus, view->SpeedButton1());
+
+    for (Qt::Key key : {Qt::Key_Space, Qt::Key_Return}) {
+        QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
+        QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(window->focusWidget(), &down);
+        QCoreApplication::sendEvent(window->focusWidget(), &up);
+    }
+    EXPECT_EQ(emergencies, 0);
+    EXPECT_TRUE(pressed.empty());
 }
 
 TEST_F(ProgramLayoutTest, BindingThePageButtonActionKeepsTheGlyphAndTakesTheHint) {

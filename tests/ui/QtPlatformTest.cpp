@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QKeyEvent>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <memory>
 
@@ -10,6 +12,7 @@
 #include "toolkit/qt/QtApplication.h"
 #include "toolkit/qt/QtPlatform.h"
 #include "toolkit/qt/QtTimer.h"
+#include "toolkit/StdPlatform.h"
 
 namespace {
 
@@ -34,42 +37,70 @@ TEST(QtPlatform, MessageBoxOffersOkAndAbbrechen) {
     QtPlatform platform;
     struct Case {
         MsgButtons buttons;
-        const char* press;  // button text, or "" for Escape
+        const char* press;  // button text, "" for Escape, "Return" or "Space" for that key
         QStringList offered;
+        const char* defaultButton;
         MsgResult result;
     } cases[] = {
-        {MsgButtons::OkCancel, "Abbrechen", {"OK", "Abbrechen"}, MsgResult::Cancel},
-        {MsgButtons::OkCancel, "OK", {"OK", "Abbrechen"}, MsgResult::Ok},
-        {MsgButtons::OkCancel, "", {"OK", "Abbrechen"}, MsgResult::Cancel},
-        {MsgButtons::Ok, "", {"OK"}, MsgResult::Ok},
+        {MsgButtons::OkCancel, "Abbrechen", {"OK", "Abbrechen"}, "OK", MsgResult::Cancel},
+        {MsgButtons::OkCancel, "OK", {"OK", "Abbrechen"}, "OK", MsgResult::Ok},
+        {MsgButtons::OkCancel, "", {"OK", "Abbrechen"}, "OK", MsgResult::Cancel},
+        {MsgButtons::OkCancel, "Return", {"OK", "Abbrechen"}, "OK", MsgResult::Ok},
+        {MsgButtons::Ok, "", {"OK"}, "OK", MsgResult::Ok},
+        // Cancel the default: a hasty Return or Space answers Cancel.
+        {MsgButtons::OkCancelDefaultCancel, "Return", {"OK", "Abbrechen"}, "Abbrechen", MsgResult::Cancel},
+        {MsgButtons::OkCancelDefaultCancel, "Space", {"OK", "Abbrechen"}, "Abbrechen", MsgResult::Cancel},
+        {MsgButtons::OkCancelDefaultCancel, "", {"OK", "Abbrechen"}, "Abbrechen", MsgResult::Cancel},
+        {MsgButtons::OkCancelDefaultCancel, "OK", {"OK", "Abbrechen"}, "Abbrechen", MsgResult::Ok},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.press));
+        SCOPED_TRACE(std::string(c.press) + " " + std::to_string(static_cast<int>(c.buttons)));
         QStringList offered;
-        QString title, text;
+        QString title, text, defaultText;
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box) return;
+            if (!box || !box->isVisible()) return;
             poll.stop();
             title = box->windowTitle();
             text = box->text();
+            EXPECT_EQ(box->textFormat(), Qt::PlainText);
+            if (box->defaultButton()) defaultText = box->defaultButton()->text();
             for (QAbstractButton* b : box->buttons()) offered << b->text();
-            if (*c.press == 0) {
+            const QString press = QLatin1String(c.press);
+            if (press.isEmpty()) {
                 box->reject();  // Escape and the close button
                 return;
             }
+            if (press == QLatin1String("Return") || press == QLatin1String("Space")) {
+                // The key goes where the window system sends it: the box's focus.
+                QWidget* target = box->focusWidget() ? box->focusWidget() : box;
+                const int key = press == QLatin1String("Return") ? Qt::Key_Return : Qt::Key_Space;
+                const QString keyText = press == QLatin1String("Return") ? QStringLiteral("\r") : QStringLiteral(" ");
+                QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, keyText);
+                QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, keyText);
+                QCoreApplication::sendEvent(target, &down);
+                if (box->isVisible()) QCoreApplication::sendEvent(target, &up);
+                return;
+            }
             for (QAbstractButton* b : box->buttons())
-                if (b->text() == QLatin1String(c.press)) b->click();
+                if (b->text() == press) b->click();
         });
         poll.start(5);
         const MsgResult r = platform.MessageBox("Tavrin:\r\n\r\nKeine COM Schnittstelle", "Fehler",
                                                 c.buttons, MsgIcon::Error);
         EXPECT_EQ(r, c.result);
         EXPECT_EQ(offered, c.offered);
+        EXPECT_EQ(defaultText, QLatin1String(c.defaultButton));
         EXPECT_EQ(title, "Fehler");
         EXPECT_EQ(text, "Tavrin:\r\n\r\nKeine COM Schnittstelle");
     }
+}
+
+TEST(StdPlatform, WithoutAnyoneToAskTheDefaultButtonAnswers) {
+    StdPlatform platform;
+    EXPECT_EQ(platform.MessageBox("x", "y", MsgButtons::OkCancel, MsgIcon::None), MsgResult::Ok);
+    EXPECT_EQ(platform.MessageBox("x", "y", MsgButtons::OkCancelDefaultCancel, MsgIcon::None), MsgResult::Cancel);
 }
 
 TEST(QtApplication, TitleIsTheProgramsOwnAndLeavesWindowCaptionsAlone) {

@@ -44,12 +44,18 @@ MsgResult QtPlatform::MessageBox(const std::string& text, const std::string& cap
     QMessageBox box;
     box.setIcon(ToIcon(icon));
     box.setWindowTitle(QString::fromStdString(caption.empty() ? QtApplication::ProgramTitle() : caption));
+    box.setTextFormat(Qt::PlainText);  // texts carry file names and values
     box.setText(QString::fromStdString(text));
     QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     QPushButton* cancel = nullptr;
-    if (buttons == MsgButtons::OkCancel)
+    if (buttons == MsgButtons::OkCancel || buttons == MsgButtons::OkCancelDefaultCancel)
         cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
-    box.setDefaultButton(ok);
+    if (buttons == MsgButtons::OkCancelDefaultCancel) {
+        box.setDefaultButton(cancel);
+        cancel->setFocus();  // Space presses the focused button
+    } else {
+        box.setDefaultButton(ok);
+    }
     box.setEscapeButton(cancel ? static_cast<QAbstractButton*>(cancel) : ok);
     box.exec();
     if (cancel && box.clickedButton() != ok) return MsgResult::Cancel;

@@ -7,9 +7,11 @@
 class QtPlatform : public StdPlatform {
 public:
     Timer* CreateTimer() override;
-    // A modal box with the buttons "OK" (default) and, for OkCancel,
-    // "Abbrechen" (also Escape and the close button). An empty caption
-    // shows the application's title.
+    // A modal box with the buttons "OK" and, for OkCancel and
+    // OkCancelDefaultCancel, "Abbrechen" (also Escape and the close button).
+    // The default button (Return) and the first focus are OK, for
+    // OkCancelDefaultCancel "Abbrechen". An empty caption shows the
+    // application's title.
     MsgResult MessageBox(const std::string& text, const std::string& caption, MsgButtons buttons,
                          MsgIcon icon) override;
     void Beep() override;
