@@ -38,6 +38,10 @@ public:
     std::string SpecialFolder(const std::string& name) override;
     // Writes a desktop entry, creating missing folders on the way.
     bool SaveLink(const TShellLink& link, const std::string& linkPath) override;
+    // A link to the running program (or its launcher) starts
+    // "<program>-launch" when that lies beside it, in the link's working
+    // folder (TAVRIN_HOME), with the icon and the name of the program.
+    void CompleteProgramLink(TShellLink& link) override;
     std::string LinkFileExtension() override { return ".desktop"; }
 };
 

@@ -515,6 +515,7 @@ bool TmuOperationSystem::CreateShortcut(const std::string& sourceFileName, int l
 
         std::string dir = workingDirectory.empty() ? ExtractFileDir(program) : workingDirectory;
         link.workingDirectory = dir.empty() ? std::string() : fs_boundary::NativePath(dir);
+        GetPlatform().CompleteProgramLink(link);
 
         if (GetPlatform().SaveLink(link, path)) {
             linkPath = path;

@@ -135,7 +135,11 @@ protected:
     }
     static void Set(const char* name, const std::string& value) { ::setenv(name, value.c_str(), 1); }
 
-    StdPlatform platform;
+    // The plain platform, with the running program placed where a test says.
+    struct Platform : StdPlatform {
+        std::string executable;
+        std::string ExecutablePath() override { return executable.empty() ? StdPlatform::ExecutablePath() : executable; }
+    } platform;
     fs::path root;
     std::vector<std::pair<std::string, std::optional<std::string>>> saved;
 };
@@ -205,6 +209,59 @@ TEST_F(OperationSystemXdg, AutostartShortcutIsAValidDesktopEntry) {
     const int rc = std::system(("desktop-file-validate '" + file.string() + "' >'" + out + "' 2>&1").c_str());
     EXPECT_EQ(rc, 0) << ReadAll(out);
     EXPECT_EQ(ReadAll(out).find("error"), std::string::npos) << ReadAll(out);
+}
+
+// The autostart entry of the program itself starts it through its launcher
+// (which repairs a missing file of the working folder first) in that
+// folder, with the program's icon and the name "Tavrin"; without a
+// launcher beside it the program is started directly.
+TEST_F(OperationSystemXdg, TheProgramsAutostartGoesThroughItsLauncher) {
+    Set("XDG_CONFIG_HOME", (root / "cfg").string());
+    const fs::path bin = root / "bin";
+    const fs::path work = root / "Meine Daten";
+    fs::create_directories(bin);
+    fs::create_directories(work);
+    { std::ofstream(bin / "tavrin") << "#!/bin/sh\n"; }
+    platform.executable = (bin / "tavrin").string();
+    struct Case {
+        const char* what;
+        bool launcher;
+        std::string exec;
+    } cases[] = {
+        {"with the launcher", true,
+         "env \"TAVRIN_HOME=" + work.string() + "\" " + (bin / "tavrin-launch").string() + " /SILENT"},
+        {"without a launcher", false, (bin / "tavrin").string() + " /SILENT"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove(bin / "tavrin-launch");
+        if (c.launcher) {
+            std::ofstream(bin / "tavrin-launch") << "#!/bin/sh\n";
+            fs::permissions(bin / "tavrin-launch", fs::perms::owner_all);
+        }
+        fs::remove_all(root / "cfg");
+        TmuOperationSystem os;
+        std::string linkPath;
+        ASSERT_TRUE(os.CreateShortcut((bin / "tavrin").string() + " /SILENT", os.getShortcutLocation(4), "",
+                                      work.string(), "", "Tavrin Link", linkPath));
+        fs::path file;
+        for (const auto& e : fs::directory_iterator(root / "cfg" / "autostart")) file = e.path();
+        ASSERT_FALSE(file.empty());
+        EXPECT_EQ(ReadAll(file),
+                  "[Desktop Entry]\n"
+                  "Type=Application\n"
+                  "Name=Tavrin\n"
+                  "Comment=Tavrin Link\n"
+                  "Exec=" + c.exec + "\n"
+                  "Path=" + work.string() + "\n"
+                  "Icon=tavrin\n"
+                  "Terminal=false\n");
+        if (std::system("command -v desktop-file-validate >/dev/null 2>&1") == 0) {
+            const std::string out = (root / "validate.txt").string();
+            const int rc = std::system(("desktop-file-validate '" + file.string() + "' >'" + out + "' 2>&1").c_str());
+            EXPECT_EQ(rc, 0) << ReadAll(out);
+        }
+    }
 }
 
 }  // namespace
