@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <exception>
-#include <optional>
 
 #include "app/StartUp.h"
+#include "device/BoxController.h"
 #include "device/SerialPort.h"
 #include "store/muDataConvert.h"
 #include "store/muDataHolder.h"
@@ -12,8 +12,6 @@
 #include "store/muTraceScope.h"
 #include "toolkit/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
-#include "ui/CommandExchange.h"
-#include "ui/SocketSwitching.h"
 
 namespace {
 
@@ -102,10 +100,8 @@ void TShutdown::SaveSockets() {
     const int count = std::min(state_.ACDosenCount, kMaxSockets);
     if (TmuLogging* log = Log()) log->addVarInteger("i_iACDosenCount", count);
 
-    // Switching actions of the user that arrive during the switch-offs wait
-    // (and never run: the program ends).
-    std::optional<TSocketSwitching::TExchangeScope> exchangeScope;
-    if (parts_.switching != nullptr) exchangeScope.emplace(*parts_.switching);
+    // Nothing queued before the end reaches the box after it.
+    parts_.box.RequestEnd();
 
     for (int n = 1; n <= count; ++n) {
         const std::string NN = parts_.hub.DataConvert()->inttostrWithZero(n, 2);
@@ -130,12 +126,12 @@ void TShutdown::SaveSockets() {
 
 void TShutdown::SwitchOff(int n) {
     TmuLogging* log = Log();
-    if (!parts_.exchange.PortOpen()) {
+    if (!parts_.box.PortOpen()) {
         if (log) log->addWrn("Steckdose " + std::to_string(n) + " nicht ausgeschaltet: Schnittstelle geschlossen");
         return;
     }
     try {
-        parts_.exchange.set_port_ato(n);
+        parts_.box.SwitchOffAtEnd(n);
     } catch (const std::exception& e) {
         // The box is gone (unplugged, port broken): the settings are saved
         // all the same.
@@ -146,7 +142,7 @@ void TShutdown::SwitchOff(int n) {
 
 void TShutdown::ClosePort() {
     TmTraceScope trace(Log(), Kind::Procedure, "TTavrin1.ClosePort");
-    SerialPort* port = parts_.exchange.Port();
+    SerialPort* port = parts_.box.Port();
     if (port == nullptr) return;
     try {
         if (port->Connected()) port->SetConnected(false);

@@ -21,24 +21,22 @@
 //
 // A port error while a socket is switched off (a box unplugged before the
 // end) does not stop the saving: the error is logged, the other sockets are
-// tried, the port is closed and both files are written.
+// tried, the port is closed and both files are written. The switch-offs are
+// the box controller's end: bounded in time, with nothing queued before
+// them still sent.
 #include <functional>
 #include <string>
 
-class TCommandExchange;
+class TBoxController;
 class TmuLogging;
 class TmVedadAzaro;
-class TSocketSwitching;
 
 class TShutdown {
 public:
     // The parts of the main window the saving works with; all outlive it.
     struct TParts {
         TmVedadAzaro& hub;
-        TCommandExchange& exchange;  // port, set_port_ato
-        // Optional: switching actions of the user wait while the box is
-        // switched off.
-        TSocketSwitching* switching = nullptr;
+        TBoxController& box;  // port, the end's switch-off
     };
     // The program state the saving reads.
     struct TState {

@@ -7,6 +7,7 @@
 #include <exception>
 
 #include "app/Tavrin.h"
+#include "device/BoxController.h"
 #include "device/SerialPort.h"
 #include "device/muATCmd.h"
 #include "store/muDataConvert.h"
@@ -172,7 +173,11 @@ void PrepareATCmd(TAC_Program& program) {
     log->SetDelete(hubLog->Delete());
     log->SetActiveLog(hubLog->ActiveLog());
     at->SetATComPort(program.ComPort1);
-    at->setApplication(program.GetApplication());
+    // Its waits serve the messages through the box queue, which tells the
+    // handlers that run there apart; the end of the program cuts them short.
+    TBoxController& box = program.Box();
+    at->setApplication(&box.Queue().Pump());
+    at->SetCancel([&box] { return box.AtCancelled(); });
 }
 
 void ConfigureSerialPort(SerialPort& port) {
@@ -200,8 +205,9 @@ int SearchBox(TAC_Program& program) {
         // asked): the error is shown as any port error is, and the start goes
         // on as one without a box.
         at->Log()->addErr(std::string("Fehler bei der Suche nach der Box: ") + e.what());
-        // Without a caption the message box shows the program's title.
-        GetPlatform().MessageBox(e.what(), "", MsgButtons::Ok, MsgIcon::Error);
+        // Without a caption the message box shows the program's title. A
+        // program that is ending asks nobody.
+        if (!program.Box().Ending()) GetPlatform().MessageBox(e.what(), "", MsgButtons::Ok, MsgIcon::Error);
         return 0;
     }
 }
@@ -209,7 +215,10 @@ int SearchBox(TAC_Program& program) {
 void ReportSearchResult(TAC_Program& program, int position) {
     TmuDataholder* holder = program.mVedadAzaro1->Dataholder();
     if (position == 0) {
-        GetPlatform().MessageBox(kNoComPortMessage, "", MsgButtons::Ok, MsgIcon::Error);
+        // The end of the session during the search: no question that would
+        // hold the end up, the settings are saved at once.
+        if (!program.Box().Ending())
+            GetPlatform().MessageBox(kNoComPortMessage, "", MsgButtons::Ok, MsgIcon::Error);
         program.setVisible(false);
         holder->clearUseIndexSection();
         holder->setValueBoolean("AC_COM_failed", true);

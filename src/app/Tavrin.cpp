@@ -10,6 +10,7 @@
 #include "app/SettingsSchema.h"
 #include "app/Shutdown.h"
 #include "app/StartUp.h"
+#include "device/BoxController.h"
 #include "device/PosixSerialPort.h"
 #include "device/SerialPort.h"
 #include "device/muATCmd.h"
@@ -21,9 +22,9 @@
 #include "toolkit/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
+#include "ui/AC_Prg_Einstellung.h"
 #include "ui/AC_Prg_Silent.h"
 #include "ui/BoxSession.h"
-#include "ui/CommandExchange.h"
 #include "ui/EmergencyOff.h"
 #include "ui/HelpBinding.h"
 #include "ui/SilentStart.h"
@@ -74,6 +75,9 @@ TAC_Program::TAC_Program(Application* application, SerialPort* comPort, QWidget*
 TAC_Program::~TAC_Program() {
     iniCheckTimer_->SetEnabled(false);
     FormDestroy();
+    // The hub goes with the window's components, after the box controller
+    // and its queue: from here on it serves messages directly.
+    mVedadAzaro1->setApplication(application_);
     if (AC_Program == this) AC_Program = nullptr;
 }
 
@@ -117,22 +121,30 @@ void TAC_Program::CreateParts() {
             if (AC_Silent) AC_Silent->close();
         }});
 
-    // The box: the exchange, switching and pages, the session, the deferred
-    // start; editing a socket, the emergency off; the saving at the end.
+    // The box: the controller with its one queue, the widgets that show it
+    // (switching, pages, session), the deferred start; editing a socket, the
+    // emergency off; the saving at the end.
     auto log = [this]() -> TmuLogging* { return ProgramLogging; };
-    exchange_ = std::make_unique<TCommandExchange>(
-        *mVedadAzaro1, COMPortLogging,
-        TCommandExchange::TLinks{[this] { return ComPort1; }, [this] { return muATCmd1; },
-                                 [this](const std::string& text) { boxSession_->set_Combobox_Status(text); }, log});
-    switching_ = std::make_unique<TSocketSwitching>(
-        TSocketSwitching::TParts{form_, *view_, *socketActions_, *exchange_, *mVedadAzaro1},
-        TSocketSwitching::THooks{log, [this] { set_Timer_Close_at_15_Minutes_new(); }, nullptr});
+    box_ = std::make_unique<TBoxController>(
+        TBoxController::TLinks{.hub = mVedadAzaro1,
+                               .port = ComPort1,
+                               .atCmd = [this] { return muATCmd1; },
+                               .programLogging = log,
+                               .activity = [this] { set_Timer_Close_at_15_Minutes_new(); }},
+        TBoxController::TState{.InitStart = &InitStart, .ACDosenCount = &ACDosenCount, .COMPortLogging = &COMPortLogging});
+    box_->Queue().SetApplication(application_);
+    switching_ = std::make_unique<TSocketSwitching>(TSocketSwitching::TParts{
+        .form = &form_, .view = view_.get(), .actions = socketActions_.get(), .hub = mVedadAzaro1, .controller = box_.get()});
     pages_ = std::make_unique<TSocketPages>(form_, *view_, *socketActions_, *switching_, *mVedadAzaro1, log);
-    socketActions_->SetOnToggle([this](int n) { switching_->Multi_Action_Steckdose_ToggleExecute(n); });
-    socketActions_->SetOnButtonToggle([this](int n) { switching_->Multi_Action_Steckdose_BTN_ToggleExecute(n); });
-    boxSession_ = std::make_unique<TBoxSession>(
-        TBoxSession::TParts{*this, *view_, *socketActions_, *pages_, *switching_, *exchange_, *mVedadAzaro1},
-        TBoxSession::TState{InitStart, ACDosenCount, log});
+    socketActions_->SetOnToggle([this](int n) { box_->Multi_Action_Steckdose_ToggleExecute(n); });
+    socketActions_->SetOnButtonToggle([this](int n) { box_->Multi_Action_Steckdose_BTN_ToggleExecute(n); });
+    boxSession_ = std::make_unique<TBoxSession>(TBoxSession::TParts{.window = this,
+                                                                    .view = view_.get(),
+                                                                    .pages = pages_.get(),
+                                                                    .switching = switching_.get(),
+                                                                    .controller = box_.get(),
+                                                                    .settings = [] { return AC_Einstellung; }});
+    box_->SetView(boxSession_.get());
     silentStart_ = std::make_unique<TSilentStart>(TSilentStart::TLinks{
         *this, *mVedadAzaro1, *programActions_, *boxSession_, [this](bool value) { Set_InitStart(value); },
         [this](bool on) {
@@ -142,9 +154,8 @@ void TAC_Program::CreateParts() {
     socketEditor_ = std::make_unique<TSocketEditor>(
         TSocketEditor::TParts{*this, form_, *socketActions_, *pages_, *mVedadAzaro1}, TSocketEditor::THooks{log, {}});
     emergencyOff_ = std::make_unique<TEmergencyOff>(
-        TEmergencyOff::TParts{*view_, *socketActions_, *switching_, *exchange_, *mVedadAzaro1},
-        TEmergencyOff::TState{ACDosenCount, log}, programActions_->Action_DangerOFF());
-    shutdown_ = std::make_unique<TShutdown>(TShutdown::TParts{*mVedadAzaro1, *exchange_, switching_.get()},
+        TEmergencyOff::TParts{.controller = box_.get(), .dangerOff = programActions_->Action_DangerOFF()});
+    shutdown_ = std::make_unique<TShutdown>(TShutdown::TParts{*mVedadAzaro1, *box_},
                                             TShutdown::TState{AppDir, ACDosenCount, log});
 }
 
@@ -200,7 +211,8 @@ void TAC_Program::SetStartFlags() {
 }
 
 void TAC_Program::ConnectHub() {
-    mVedadAzaro1->setApplication(application_);
+    // Every wait for the box serves the messages through the box queue.
+    mVedadAzaro1->setApplication(&box_->Queue().Pump());
     WinVersion = mVedadAzaro1->OperationSystem()->GetWinVersion();
 }
 
@@ -226,7 +238,7 @@ void TAC_Program::CheckAutoStart() { silentStart_->Action_InitAutoStartExecute()
 
 void TAC_Program::CreateProgramLogging() {
     if (!ProgramLogging) ProgramLogging = new TmuProgramLogging(this);
-    ProgramLogging->setApplication(application_);
+    ProgramLogging->setApplication(&box_->Queue().Pump());
     ProgramLogging->SetCurrentDir(AppDir);
     ProgramLogging->SetSystemPath("System\\Logging");
     ProgramLogging->SetFileName("mLogging.log");
@@ -349,6 +361,9 @@ void TAC_Program::FormDestroy() {
     destroyed_ = true;
     const int trace = ProgramLogging ? ProgramLogging->addPro("TTavrin1.FormDestroy") : 0;
     if (ProgramLogging) ProgramLogging->addText("Alle Klassen vernichten !!!");
+    // Nothing queued for the box is sent any more; the waits of the end are
+    // bounded in time.
+    box_->RequestEnd();
     // Nothing of the running program may start while the marked sockets are
     // switched off (their waits serve the message queue).
     Timer_Datetime()->SetEnabled(false);
@@ -449,5 +464,8 @@ void TAC_Program::closeEvent(QCloseEvent* e) {
     }
     FormClose();
     e->accept();
+    // The run ends: a wait for the box in flight is cut short and nothing
+    // queued is sent any more.
+    box_->RequestEnd();
     emit Closed();
 }

@@ -26,8 +26,8 @@ class TProgramActions;
 class TProgramView;
 class TSocketActions;
 class THelpBinding;
+class TBoxController;
 class TBoxSession;
-class TCommandExchange;
 class TEmergencyOff;
 class TShutdown;
 class TSilentStart;
@@ -108,10 +108,11 @@ public:
     TTrayMenu& TrayMenu() const { return *trayMenu_; }
     TStatusClock& StatusClock() const { return *statusClock_; }
     TWindowPlacement& WindowPlacement() const { return *windowPlacement_; }
-    // The exchange with the box, socket switching and pages, the box
-    // session, the deferred start (the silent-start window's host), editing
-    // a socket, the emergency off, and the saving at the end.
-    TCommandExchange& Exchange() const { return *exchange_; }
+    // The box controller (every exchange with the box), socket switching and
+    // pages, the box session's widgets, the deferred start (the silent-start
+    // window's host), editing a socket, the emergency off, and the saving at
+    // the end.
+    TBoxController& Box() const { return *box_; }
     TSocketSwitching& Switching() const { return *switching_; }
     TSocketPages& Pages() const { return *pages_; }
     TBoxSession& BoxSession() const { return *boxSession_; }
@@ -190,7 +191,7 @@ private:
     std::unique_ptr<TProgramActions> programActions_;
     std::unique_ptr<TMainMenus> mainMenus_;
     std::unique_ptr<THelpBinding> helpBinding_;
-    std::unique_ptr<TCommandExchange> exchange_;
+    std::unique_ptr<TBoxController> box_;
     std::unique_ptr<TSocketSwitching> switching_;
     std::unique_ptr<TSocketPages> pages_;
     std::unique_ptr<TBoxSession> boxSession_;

@@ -1,11 +1,13 @@
 // Program entry: one instance per user, the six windows, the message loop
 // when the start found a box, and the orderly end.
 #include <QApplication>
+#include <QThread>
 #include <QWidget>
 
 #include "app/SessionEnd.h"
 #include "app/SingleInstance.h"
 #include "app/Tavrin.h"
+#include "device/BoxController.h"
 #include "toolkit/Platform.h"
 #include "toolkit/qt/QtApplication.h"
 #include "toolkit/qt/QtPlatform.h"
@@ -32,6 +34,14 @@ int main(int argc, char** argv) {
     QtApplication application;
     application.SetTitle("Tavrin");
     TSessionEnd sessionEnd;
+    // The end of the session also ends what the box controller does: the
+    // search of the start at its next attempt, a wait for the box at its
+    // next poll.
+    sessionEnd.SetOnEnd([] {
+        if (AC_Program != nullptr) AC_Program->Box().RequestEnd();
+        // Only a running loop is ended (also a message's own loop).
+        if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(0);
+    });
 
     // Later starts are served from here on; a request that arrives during
     // the start-up is answered once the window exists.
@@ -47,7 +57,7 @@ int main(int argc, char** argv) {
     QObject::connect(program, &TAC_Program::Closed, [&looping] {
         if (looping) QCoreApplication::exit(0);
     });
-    auto* einstellung = new TAC_Einstellung();
+    auto* einstellung = new TAC_Einstellung({.hub = program->mVedadAzaro1, .box = &program->Box()});
     auto* edit = new TAC_Edit();
     auto* about = new TAC_AboutBox();
     auto* com = new TAC_COM();

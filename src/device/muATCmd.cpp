@@ -155,11 +155,15 @@ int TmuATCmd::ATResponseAndAppProcessMessages() {
             ProcessMessages(10);
         }
         --polls;
+        if (k == 0 && Cancelled()) polls = 0;
         // A Timeout of 0 or less still polls once and then gives up.
     } while (!(k > 0 || polls <= 0));
 
     if (polls <= 0) log_->addText("Error Timeout");
-    if (k == 0 && polls <= 0) {
+    if (k == 0 && polls <= 0 && Cancelled()) {
+        log_->addText("> Abgebrochen");
+        k = -1;
+    } else if (k == 0 && polls <= 0) {
         log_->addText("> Error iresult");
         GetPlatform().Beep();
         k = -1;
@@ -182,7 +186,7 @@ bool TmuATCmd::CheckATCmd() {
             CheckATMultiCmd("at", raw);
             log_->addVarString("sRXBuf", raw);
             ++repeats;
-        } while (raw.find("ERROR") != std::string::npos && repeats < kMaxErrorRepeats);
+        } while (raw.find("ERROR") != std::string::npos && repeats < kMaxErrorRepeats && !Cancelled());
         gaveUp = raw.find("ERROR") != std::string::npos;
         if (gaveUp) log_->addErr("ERROR nach " + std::to_string(repeats) + " Wiederholungen");
     }
@@ -238,7 +242,7 @@ bool TmuATCmd::SearchCOMPorts() {
         return false;
     }
     SetTimeout(kSearchTimeout);
-    for (int n = 1; n <= kSearchPorts; ++n) {
+    for (int n = 1; n <= kSearchPorts && !Cancelled(); ++n) {
         const std::string name = PortName(n);
         const std::string t = "Open " + name + " Status";
         try {
@@ -274,18 +278,20 @@ bool TmuATCmd::TestPorts(const std::string& name, bool strict) {
     }
     SetTimeout(kSearchTimeout);
     // By position: the waits serve messages, and a handler may add entries.
-    for (std::size_t i = 0; i < comPortList_.size(); ++i) {
+    for (std::size_t i = 0; i < comPortList_.size() && !Cancelled(); ++i) {
         if (!comPortList_[i].Opened) continue;
         const std::int32_t portNo = comPortList_[i].PortNo;
         OpenListed(portNo);
         comPortList_[i].Responds = false;
         bool ok = false;
         if (strict) {
-            for (int a = 0; a < kStrictFirst; ++a) ok = CheckATCmd();
-            for (int a = 0; ok && a < kStrictFollow; ++a) ok = CheckATCmd();
+            for (int a = 0; a < kStrictFirst && !Cancelled(); ++a) ok = CheckATCmd();
+            for (int a = 0; ok && a < kStrictFollow && !Cancelled(); ++a) ok = CheckATCmd();
         } else {
-            for (int a = 0; a < kAutostartAttempts && !ok; ++a) ok = CheckATCmd();
+            for (int a = 0; a < kAutostartAttempts && !ok && !Cancelled(); ++a) ok = CheckATCmd();
         }
+        // A search cut short by the end of the program finds no box here.
+        if (Cancelled()) ok = false;
         if (ok) {
             comPortList_[i].Responds = true;
             log_->addVarBoolean(PortName(portNo), true);
@@ -307,7 +313,7 @@ bool TmuATCmd::SearchATICmd() {
         return false;
     }
     SetTimeout(kSearchTimeout);
-    for (std::size_t i = 0; i < comPortList_.size(); ++i) {
+    for (std::size_t i = 0; i < comPortList_.size() && !Cancelled(); ++i) {
         if (comPortList_[i].Opened && comPortList_[i].Responds) {
             const std::int32_t portNo = comPortList_[i].PortNo;
             OpenListed(portNo);

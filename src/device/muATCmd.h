@@ -13,6 +13,7 @@
 // the application with setApplication. Port errors (SerialPortError) are not
 // caught, except while SearchCOMPorts tries to open the names.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,10 @@ public:
     Application* getApplication() const;
 
     SerialPort* ATComPort() const { return port_; }
+    // Asked before every attempt of the searches and every poll of a wait:
+    // true ends them at once (the program ends).
+    void SetCancel(std::function<bool()> cancel) { cancel_ = std::move(cancel); }
+    bool Cancelled() const { return cancel_ && cancel_(); }
     void SetATComPort(SerialPort* port) { port_ = port; }
 
     int GetTimeout();
@@ -108,4 +113,5 @@ private:
     int timeout_ = 0;
     int comPos_ = 0;
     std::vector<mComPort> comPortList_;
+    std::function<bool()> cancel_;
 };

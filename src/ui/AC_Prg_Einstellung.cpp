@@ -31,11 +31,10 @@
 #include "toolkit/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
-#include "ui/CommandExchange.h"
+#include "device/BoxController.h"
 #include "ui/DialogFrame.h"
 #include "ui/HelpBinding.h"
 #include "ui/ProgramActions.h"
-#include "ui/SocketSwitching.h"
 
 TAC_Einstellung* AC_Einstellung = nullptr;
 
@@ -92,11 +91,14 @@ std::string SerialNumberOf(const std::string& answer) {
 
 }  // namespace
 
-TAC_Einstellung::TAC_Einstellung(QWidget* parent)
+TAC_Einstellung::TAC_Einstellung() : TAC_Einstellung(TBoxLinks{}) {}
+
+TAC_Einstellung::TAC_Einstellung(TBoxLinks links, QWidget* parent)
     // System menu and the "?" of context help.
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint),
-      form_(this) {
+      form_(this),
+      links_(links) {
     AC_Einstellung = this;
     setObjectName(QStringLiteral("AC_Einstellung"));
     SetName("AC_Einstellung");
@@ -146,9 +148,6 @@ TAC_Einstellung::TAC_Einstellung(QWidget* parent)
     });
 
     if (AC_Program != nullptr) {
-        links_.hub = AC_Program->mVedadAzaro1;
-        links_.exchange = &AC_Program->Exchange();
-        links_.switching = &AC_Program->Switching();
         ConnectProgramActions();
         THelpBinding::BindSettingsDialog(*AC_Program->mVedadAzaro1->Components(), form_);
     }
@@ -651,30 +650,19 @@ void TAC_Einstellung::ShowPortView() {
     ComParameterView::Fill(portView_, ComParameterView::ProgramPortParameters());
 }
 
-bool TAC_Einstellung::BoxConnected() const {
-    if (links_.exchange == nullptr) return false;
-    TmuATCmd* at = links_.exchange->ATCmd();
-    return links_.exchange->PortOpen() && at != nullptr && at->CheckATCmd();
-}
-
 void TAC_Einstellung::ReadSerialNumber() {
-    std::optional<TSocketSwitching::TExchangeScope> exchangeScope;
-    if (links_.switching != nullptr) exchangeScope.emplace(*links_.switching);
-    if (!BoxConnected()) return;
-    TmuDataholder* holder = Holder();
-    std::string answer;
-    links_.exchange->AddMemoLine("SEND: atsn");
-    links_.exchange->ATCmd()->SetATSNCmd(answer);
-    links_.exchange->AddMemoLine("RECV: " + answer);
+    if (links_.box == nullptr) return;
+    links_.box->ReadSerialNumber([this](const std::string& answer) {
+        TmuDataholder* holder = Holder();
+        const std::string serial = SerialNumberOf(answer);
+        holder->clearUseIndexSection();
+        holder->setValueString("AC01|AC|AC_SN", serial);
+        serialNumber_->setText(QString::fromStdString(serial));
 
-    const std::string serial = SerialNumberOf(answer);
-    holder->clearUseIndexSection();
-    holder->setValueString("AC01|AC|AC_SN", serial);
-    serialNumber_->setText(QString::fromStdString(serial));
-
-    SelectDelay(holder->getValueInteger("AC01|AC|AC_DELAYTIME"));
-    LoadCheckBox(delayActive_, holder->getValueBoolean("AC01|AC|AC_DELAY"));
-    if (!answer.empty()) SetStatusPanelText(1, QString());
+        SelectDelay(holder->getValueInteger("AC01|AC|AC_DELAYTIME"));
+        LoadCheckBox(delayActive_, holder->getValueBoolean("AC01|AC|AC_DELAY"));
+        if (!answer.empty()) SetStatusPanelText(1, QString());
+    });
 }
 
 // ---------------------------------------------------------------------------
@@ -706,77 +694,27 @@ void TAC_Einstellung::SelectDelay(int seconds) {
 
 void TAC_Einstellung::SetDelayActive(bool active) { delayActive_->setChecked(active); }
 
-bool TAC_Einstellung::BoxAnswers() {
-    if (Hub() == nullptr || links_.exchange == nullptr) return false;
-    Hub()->OperationSystem()->SetProcessMessages(1);
-    return BoxConnected();
-}
-
 void TAC_Einstellung::Action_NELTA_PULSTIMEExecute() {
-    TmuLogging* log = links_.exchange ? links_.exchange->ProgramLog() : nullptr;
-    TmTraceScope trace(log, TmTraceScope::Kind::Procedure,
-                       "TForm_AC_Einstellung1.Action_NELTA_PULSTIMEExecute");
-    // Switching actions of the user wait while the option talks to the box.
-    std::optional<TSocketSwitching::TExchangeScope> exchangeScope;
-    if (links_.switching != nullptr) exchangeScope.emplace(*links_.switching);
-    if (!BoxAnswers()) return;
-
-    TmuDataholder* holder = Holder();
-    holder->UseIndex = "AC01";
-    holder->UseSection = "AC";
-    if (delayActive_->isChecked()) {
-        holder->setValueBoolean("AC_DELAY", true);
-        holder->setValueInteger("AC_DELAYTIME", delayTime_->currentText().toInt());
-    } else {
-        holder->setValueBoolean("AC_DELAY", false);
-        holder->setValueInteger("AC_DELAYTIME", 0);
-        delayTime_->setCurrentIndex(0);
-    }
-    holder->clearUseIndexSection();
-
-    // No entry selected counts as no delay.
-    std::string seconds = delayTime_->currentText().toStdString();
-    if (seconds.empty()) seconds = "0";
-    std::string answer;
-    links_.exchange->ATCmd()->SetATTCmd(seconds, answer);
-    links_.exchange->AddMemoLine("SEND: ATT" + seconds);
-    links_.exchange->AddMemoLine("RECV: " + answer);
-    SetStatusPanelText(1, QString::fromStdString("SET: ATT" + seconds));
+    if (links_.box == nullptr) return;
+    const bool ticked = delayActive_->isChecked();
+    links_.box->SetDelay(ticked, delayTime_->currentText().toStdString(), [this, ticked](const std::string& sent) {
+        if (!ticked) delayTime_->setCurrentIndex(0);
+        SetStatusPanelText(1, QString::fromStdString("SET: ATT" + sent));
+    });
 }
 
 void TAC_Einstellung::Action_NELTA_BeeperExecute() {
     TmTraceScope trace(ProgramLog(), Kind::Procedure, "TForm_AC_Einstellung1.Action_NELTA_BeeperExecute");
-    std::optional<TSocketSwitching::TExchangeScope> exchangeScope;
-    if (links_.switching != nullptr) exchangeScope.emplace(*links_.switching);
-    if (!BoxAnswers()) return;
-
-    const bool on = beeper_->isChecked();
-    TmuDataholder* holder = Holder();
-    holder->clearUseIndexSection();
-    holder->setValueBoolean("AC01|AC|AC_BEEPER", on);
-    std::string answer;
-    if (on) {
-        links_.exchange->AddMemoLine("SEND: Atbon");
-        links_.exchange->ATCmd()->SetATBONCmd(answer);
-    } else {
-        links_.exchange->AddMemoLine("SEND: Atboff");
-        links_.exchange->ATCmd()->SetATBOffCmd(answer);
-    }
-    links_.exchange->AddMemoLine("RECV: " + answer);
+    if (links_.box != nullptr) links_.box->SetBeeper(beeper_->isChecked());
 }
 
 void TAC_Einstellung::Action_NELTA_Default_ResetExecute() {
     TmTraceScope trace(ProgramLog(), Kind::Procedure,
                        "TForm_AC_Einstellung1.Action_NELTA_Default_ResetExecute");
-    std::optional<TSocketSwitching::TExchangeScope> exchangeScope;
-    if (links_.switching != nullptr) exchangeScope.emplace(*links_.switching);
-    if (!BoxAnswers()) return;
-
-    std::string answer;
-    links_.exchange->AddMemoLine("SEND: atrs");
-    links_.exchange->ATCmd()->SetATRSCmd(answer);
-    links_.exchange->AddMemoLine("RECV: " + answer);
-    if (!answer.empty()) SetStatusPanelText(1, QStringLiteral("RESET"));
+    if (links_.box == nullptr) return;
+    links_.box->FactoryReset([this](const std::string& answer) {
+        if (!answer.empty()) SetStatusPanelText(1, QStringLiteral("RESET"));
+    });
 }
 
 void TAC_Einstellung::Button_SetCOMPortClick() {

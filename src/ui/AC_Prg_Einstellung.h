@@ -45,22 +45,20 @@ class QPushButton;
 class QRadioButton;
 class QStatusBar;
 class QTabWidget;
-class TCommandExchange;
+class TBoxController;
 class TmCloseTimer;
 class TmuDataholder;
 class TmVedadAzaro;
-class TSocketSwitching;
 
 class TAC_Einstellung : public QDialog, public TComponent {
     Q_OBJECT
 public:
-    // What the box options reach of the main window. Without a hub or an
-    // exchange the box options do nothing; the switching, when given, holds
-    // back switching actions of the user while an option talks to the box.
+    // What the box options reach of the main window. Without a box
+    // controller the box options do nothing; with one, each is an exchange
+    // of the controller's queue (never cutting into another one).
     struct TBoxLinks {
         TmVedadAzaro* hub = nullptr;
-        TCommandExchange* exchange = nullptr;
-        TSocketSwitching* switching = nullptr;
+        TBoxController* box = nullptr;
     };
 
     static constexpr int FormHelpContext = 80;
@@ -74,10 +72,11 @@ public:
     static constexpr const char* kOkHint = "Einstellung \nkönnen jetzt gesichert werden";
     static constexpr const char* kCancelHint = "Abbruch \nder Einstellung und keine Sicherung";
 
-    // Takes its box links from the main window when one exists, binds the
-    // main window's setup action to its opening and its controls to the
-    // help table.
-    explicit TAC_Einstellung(QWidget* parent = nullptr);
+    // Binds the main window's setup action to its opening and its controls
+    // to the help table when a main window exists.
+    explicit TAC_Einstellung(TBoxLinks links, QWidget* parent = nullptr);
+    // Without box links (the box options do nothing until SetBoxLinks).
+    TAC_Einstellung();
     ~TAC_Einstellung() override;
 
     QtForm& Form() { return form_; }
@@ -195,11 +194,6 @@ private:
 
     TmVedadAzaro* Hub() const;
     TmuDataholder* Holder() const;
-    // The box options run only when the port is open and the box answers
-    // "at" with "OK" (after the pending messages were processed once).
-    bool BoxAnswers();
-    // The port is open and the box answers "at" with "OK".
-    bool BoxConnected() const;
 
     QtForm form_;
     TBoxLinks links_;

@@ -7,47 +7,31 @@
 // OK / Cancel) is shown with every stay-on-top window of the program lowered
 // to the normal band, so that a main window locked on top cannot cover it;
 // they go back on top afterwards. Cancel, or a closed port: nothing happens.
-// Otherwise the stored state of all 24 sockets (AC01|AC|ACPower01..24)
-// becomes off, the name labels are read again for the page shown, the page
-// buttons turn grey, the menu and tray entries of the box's sockets show
-// "Steckdose <n> - OFF", and only then is the box told: the switching delay 0
-// ("att0") and all off ("atoff"), with the response wait. The box's answers
-// change nothing that is shown or stored.
+// Otherwise the box controller stores and shows every socket off and tells
+// the box ("att0", "atoff") as its next exchange, ahead of any switch still
+// waiting (those are dropped). The box's answers change nothing that is
+// shown or stored.
 //
 // The emergency off is no user activity for the auto-hide period.
-#include <functional>
 #include <memory>
-#include <string>
 
 class QAction;
-class TCommandExchange;
-class TmuLogging;
-class TmVedadAzaro;
-class TProgramView;
-class TSocketActions;
-class TSocketSwitching;
+class TBoxController;
 
 class TEmergencyOff {
 public:
     static constexpr const char* kCaption = "NOTAUS";
     static constexpr const char* kQuestion = "ACHTUNG: NOTAUS, sind Sie sicher!";
 
-    // The parts of the main window this one works with; all outlive it.
     struct TParts {
-        TProgramView& view;
-        TSocketActions& actions;
-        TSocketSwitching& switching;
-        TCommandExchange& exchange;
-        TmVedadAzaro& hub;
-    };
-    struct TState {
-        const int& ACDosenCount;
-        std::function<TmuLogging*()> programLogging;
+        // What happens after the confirmation: the box controller's.
+        TBoxController* controller = nullptr;
+        // Action_DangerOFF (may be null; the view's SpeedButton1 and the tray
+        // entry run it), connected to Action_DangerOFFExecute.
+        QAction* dangerOff = nullptr;
     };
 
-    // Connects `dangerOff` (Action_DangerOFF, may be null; the view's
-    // SpeedButton1 and the tray entry run it) to Action_DangerOFFExecute.
-    TEmergencyOff(TParts parts, TState state, QAction* dangerOff);
+    explicit TEmergencyOff(TParts parts);
     ~TEmergencyOff();
 
     TEmergencyOff(const TEmergencyOff&) = delete;
@@ -71,13 +55,8 @@ public:
     };
 
 private:
-    TmuLogging* Log() const;
     bool Confirmed();
-    void ClearStates(int tabIndex);
-    void SendAllOff();
 
     TParts parts_;
-    TState state_;
-    QAction* dangerOff_;
     bool running_ = false;
 };

@@ -6,6 +6,7 @@
 
 #include "AppTestSupport.h"
 #include "app/Tavrin.h"
+#include "device/BoxController.h"
 #include "store/muDataHolder.h"
 #include "store/muIniIO.h"
 #include "support/FakePlatform.h"
@@ -48,8 +49,12 @@ TEST_F(ProgramTest, StartUpSetsTheProgramState) {
     EXPECT_EQ(program.mVedadAzaro1->Log()->CompoID(), "LOG_STD");
     EXPECT_EQ(program.mVedadAzaro1->Log()->CurrentDir(), platform.currentDir);
 
-    // The hub knows the application; the title carries the file version.
-    EXPECT_EQ(program.mVedadAzaro1->getApplication(), &application);
+    // The hub serves messages through the box queue, which forwards to the
+    // application; the title carries the file version.
+    EXPECT_EQ(program.mVedadAzaro1->getApplication(), &program.Box().Queue().Pump());
+    const int processed = application.processed;
+    program.mVedadAzaro1->getApplication()->ProcessMessages();
+    EXPECT_EQ(application.processed, processed + 1);
     EXPECT_EQ(application.title, "Tavrin v" TAVRIN_FILE_VERSION);
     EXPECT_FALSE(program.WinVersion.empty());
     EXPECT_GE(application.processed, 1);  // the queue was served once

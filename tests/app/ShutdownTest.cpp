@@ -30,7 +30,7 @@
 #include "toolkit/mVedadAzaro.h"
 #include "support/ProgramFixture.h"
 #include "ui/AC_Prg_Edit.h"
-#include "ui/CommandExchange.h"
+#include "device/BoxController.h"
 #include "ui/ProgramActions.h"
 #include "ui/ProgramView.h"
 #include "ui/SocketActions.h"
@@ -132,13 +132,12 @@ protected:
         atCmd = std::make_unique<TmuATCmd>();
         atCmd->SetATComPort(&port);
         atCmd->setApplication(&application);
-        exchange = std::make_unique<TCommandExchange>(
-            *hub, comPortLogging,
-            TCommandExchange::TLinks{[this] { return static_cast<SerialPort*>(&port); },
-                                     [this] { return atCmd.get(); }, [](const std::string&) {},
-                                     [] { return static_cast<TmuLogging*>(nullptr); }});
+        box = std::make_unique<TBoxController>(
+            TBoxController::TLinks{.hub = hub.get(), .port = &port, .atCmd = [this] { return atCmd.get(); }},
+            TBoxController::TState{.InitStart = &initStart, .ACDosenCount = &ACDosenCount, .COMPortLogging = &comPortLogging});
+        box->Queue().SetApplication(&application);
         shutdown = std::make_unique<TShutdown>(
-            TShutdown::TParts{*hub, *exchange, nullptr},
+            TShutdown::TParts{*hub, *box},
             TShutdown::TState{appDir, ACDosenCount, [] { return static_cast<TmuLogging*>(nullptr); }});
     }
 
@@ -150,7 +149,7 @@ protected:
     }
     void Release() {
         shutdown.reset();
-        exchange.reset();
+        box.reset();
         atCmd.reset();
         hub.reset();
     }
@@ -175,7 +174,8 @@ protected:
     int ACDosenCount = 4;
     std::unique_ptr<TmVedadAzaro> hub;
     std::unique_ptr<TmuATCmd> atCmd;
-    std::unique_ptr<TCommandExchange> exchange;
+    bool initStart = false;
+    std::unique_ptr<TBoxController> box;
     std::unique_ptr<TShutdown> shutdown;
 };
 

@@ -15,6 +15,7 @@
 #include "app/SettingsSchema.h"
 #include "app/StartUp.h"
 #include "app/Tavrin.h"
+#include "device/BoxController.h"
 #include "device/PosixSerialPort.h"
 #include "device/muATCmd.h"
 #include "store/muDataHolder.h"
@@ -107,7 +108,7 @@ TEST_F(StartUpTest, StoredSettingsAndBoxFileAreLoadedAndTheBoxIsFound) {
 
     // The AT layer logs where the program logs, at the hub's settings.
     EXPECT_EQ(p.muATCmd1->ATComPort(), p.ComPort1);
-    EXPECT_EQ(p.muATCmd1->getApplication(), &f.application);
+    EXPECT_EQ(p.muATCmd1->getApplication(), &p.Box().Queue().Pump());
     EXPECT_EQ(p.muATCmd1->Log()->CompoID(), "LOG_ALL");
     EXPECT_EQ(p.muATCmd1->Log()->CurrentDir(), f.Folder());
     EXPECT_EQ(p.muATCmd1->Log()->SystemPath(), "System\\Logging");

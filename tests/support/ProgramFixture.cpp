@@ -1,5 +1,7 @@
 #include "support/ProgramFixture.h"
 
+#include "device/BoxController.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <cstdio>
@@ -99,7 +101,7 @@ TAC_Program& TProgramFixture::Start(bool allWindows) {
     }
     program_ = new TAC_Program(&application, &port_);
     if (allWindows) {
-        einstellung_ = new TAC_Einstellung();
+        einstellung_ = new TAC_Einstellung({.hub = program_->mVedadAzaro1, .box = &program_->Box()});
         edit_ = new TAC_Edit();
         about_ = new TAC_AboutBox();
         com_ = new TAC_COM();

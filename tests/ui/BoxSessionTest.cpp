@@ -49,20 +49,7 @@ protected:
         Prepare();
     }
 
-    // The session on the fixture's parts, the settings dialog bound to the
-    // box, and the start-up's search over the ports.
-    void Prepare() {
-        settings->SetBoxLinks({hub.get(), exchange.get(), switching.get()});
-        session = std::make_unique<TBoxSession>(
-            TBoxSession::TParts{*window, *view, *sockets, *pages, *switching, *exchange, *hub},
-            TBoxSession::TState{initStart, acDosenCount, [] { return static_cast<TmuLogging*>(nullptr); }});
-        Search();
-    }
-
-    void TearDown() override {
-        session.reset();
-        SocketFixture::TearDown();
-    }
+    void Prepare() { Search(); }
 
     // The start-up's search: the list of ports, the answer tests, the
     // identification; the last answering port stays open.
@@ -70,7 +57,7 @@ protected:
         port.SetConnected(false);
         atCmd = std::make_unique<TmuATCmd>();
         atCmd->SetATComPort(&port);
-        atCmd->setApplication(&application);
+        atCmd->setApplication(&controller->Queue().Pump());
         atCmd->SearchCOMPorts();
         atCmd->SearchATCmdAtAutostart();
         atCmd->SearchATCmd();
@@ -111,9 +98,6 @@ protected:
         return out;
     }
 
-    bool initStart = true;
-    int acDosenCount = 0;
-    std::unique_ptr<TBoxSession> session;
 };
 
 TEST_F(BoxSessionTest, EightSocketBoxGetsTwoPagesAndEightEntries) {
@@ -230,7 +214,7 @@ TEST_F(BoxSessionTest, IdentificationDecidesSocketCountPagesAndEntries) {
             EXPECT_EQ(Tabs(), tabsBefore);
         else
             EXPECT_EQ(Tabs().size(), c.tabs);
-        EXPECT_EQ(Status(), "COM3 > " + TCommandExchange::UpperCase(c.ident));
+        EXPECT_EQ(Status(), "COM3 > " + TBoxController::UpperCase(c.ident));
     }
     // The last caption of the largest model, blanks as counted.
     UseBox(BoxConfig("USB-NELTA24", 0));
@@ -258,7 +242,7 @@ TEST_F(BoxSessionTest, CheckThatFailsStopsOrEmptiesTheSession) {
          {"SEND: at", "RECV: ERROR"},
          true},
         // No answer: no box, nothing restored, the end steps run.
-        {"silent", std::string(), false, TBoxSession::kStatusNoBox, {"SEND: at", "RECV: Timeout"}, false},
+        {"silent", std::string(), false, BoxModels::kStatusNoBox, {"SEND: at", "RECV: Timeout"}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -27,7 +27,6 @@
 #include "toolkit/muOperationSystem.h"
 #include "ui/AC_Prg_COM.h"
 #include "ui/AC_Prg_Einstellung.h"
-#include "ui/CommandExchange.h"
 #include "ui/MainMenus.h"
 #include "ui/ProgramActions.h"
 #include "ui/WindowPlacement.h"
@@ -52,8 +51,7 @@ protected:
     static constexpr int kComNo = 3;
 
     // A program started with a USB-NELTA8 on COM3; the dialog talks to the
-    // box through the main window's exchange (one of its own when the main
-    // window does not hand one over).
+    // box through the main window's box controller.
     TAC_Program& Start(TNeltaBoxConfig config = {}) {
         config.replyDelayMs = 0;
         f.AddBox(kComNo, std::move(config));
@@ -63,15 +61,6 @@ protected:
         if (!p.ComPort1->Connected()) {
             p.ComPort1->SetPort("COM" + std::to_string(kComNo));
             p.ComPort1->SetConnected(true);
-        }
-        if (dialog->BoxLinks().exchange == nullptr) {
-            exchange = std::make_unique<TCommandExchange>(
-                *p.mVedadAzaro1, p.COMPortLogging,
-                TCommandExchange::TLinks{[&p] { return p.ComPort1; },
-                                         [&p] { return p.muATCmd1; },
-                                         {},
-                                         [&p] { return static_cast<TmuLogging*>(p.ProgramLogging); }});
-            dialog->SetBoxLinks({p.mVedadAzaro1, exchange.get(), nullptr});
         }
         TakeCommands();
         dialog->Memo_COMPort()->clear();
@@ -112,7 +101,6 @@ protected:
 
     TProgramFixture f;
     TAC_Einstellung* dialog = nullptr;
-    std::unique_ptr<TCommandExchange> exchange;
     size_t seen = 0;
 };
 
@@ -221,7 +209,6 @@ TEST_F(SettingsDialogTest, WithoutAnAnsweringBoxTheBoxOptionsStoreAndSendNothing
         EXPECT_TRUE(dialog->StatusPanelText(1).isEmpty());
         f.Stop();
         seen = 0;
-        exchange.reset();
     }
 }
 

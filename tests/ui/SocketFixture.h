@@ -30,7 +30,8 @@
 #include "toolkit/mVedadAzaro.h"
 #include "toolkit/qt/QtForm.h"
 #include "ui/AC_Prg_Einstellung.h"
-#include "ui/CommandExchange.h"
+#include "device/BoxController.h"
+#include "ui/BoxSession.h"
 #include "ui/ImageList.h"
 #include "ui/MainMenus.h"
 #include "ui/ProgramActions.h"
@@ -71,28 +72,43 @@ protected:
         atCmd->SetTimeout(TmuATCmd::kSearchTimeout);
         atCmd->setApplication(&application);
 
-        exchange = std::make_unique<TCommandExchange>(
-            *hub, comPortLogging,
-            TCommandExchange::TLinks{[this] { return static_cast<SerialPort*>(&port); },
-                                     [this] { return atCmd.get(); }, [](const std::string&) {},
-                                     [] { return static_cast<TmuLogging*>(nullptr); }});
-        switching = std::make_unique<TSocketSwitching>(
-            TSocketSwitching::TParts{*form, *view, *sockets, *exchange, *hub},
-            TSocketSwitching::THooks{[] { return static_cast<TmuLogging*>(nullptr); },
-                                     [this] { ++autoHideRestarts; },
-                                     [this](const std::string& text) { reportedErrors.push_back(text); }});
+        controller = std::make_unique<TBoxController>(
+            TBoxController::TLinks{.hub = hub.get(),
+                                   .port = &port,
+                                   .atCmd = [this] { return atCmd.get(); },
+                                   .programLogging = {},
+                                   .activity = [this] { ++autoHideRestarts; }},
+            TBoxController::TState{
+                .InitStart = &initStart, .ACDosenCount = &acDosenCount, .COMPortLogging = &comPortLogging});
+        controller->Queue().SetApplication(&application);
+        controller->Queue().SetErrorReport([this](const std::string& text) { reportedErrors.push_back(text); });
+        // Every wait serves the messages through the queue, as in the program.
+        hub->setApplication(&controller->Queue().Pump());
+        atCmd->setApplication(&controller->Queue().Pump());
+        switching = std::make_unique<TSocketSwitching>(TSocketSwitching::TParts{
+            .form = form.get(), .view = view.get(), .actions = sockets.get(), .hub = hub.get(), .controller = controller.get()});
         pages = std::make_unique<TSocketPages>(*form, *view, *sockets, *switching, *hub,
                                                [] { return static_cast<TmuLogging*>(nullptr); });
-        sockets->SetOnToggle([this](int n) { switching->Multi_Action_Steckdose_ToggleExecute(n); });
-        sockets->SetOnButtonToggle([this](int n) { switching->Multi_Action_Steckdose_BTN_ToggleExecute(n); });
+        session = std::make_unique<TBoxSession>(TBoxSession::TParts{.window = window.get(),
+                                                                    .view = view.get(),
+                                                                    .pages = pages.get(),
+                                                                    .switching = switching.get(),
+                                                                    .controller = controller.get(),
+                                                                    .settings = [this] { return settings.get(); }});
+        controller->SetView(session.get());
+        settings->SetBoxLinks({hub.get(), controller.get()});
+        sockets->SetOnToggle([this](int n) { controller->Multi_Action_Steckdose_ToggleExecute(n); });
+        sockets->SetOnButtonToggle([this](int n) { controller->Multi_Action_Steckdose_BTN_ToggleExecute(n); });
         switching->LoadGlyphs();
     }
 
     void TearDown() override {
         application.onProcess = nullptr;
+        if (controller) controller->SetView(nullptr);
+        session.reset();
         pages.reset();
         switching.reset();
-        exchange.reset();
+        controller.reset();
         atCmd.reset();
         settings.reset();
         hub.reset();
@@ -173,6 +189,8 @@ protected:
     FakeApplication application;
     SimulatedSerialPort port;
     bool comPortLogging = true;
+    bool initStart = true;
+    int acDosenCount = 0;
     int autoHideRestarts = 0;
     std::vector<std::string> reportedErrors;
     size_t seenCommands = 0;
@@ -187,7 +205,8 @@ protected:
     std::unique_ptr<TmVedadAzaro> hub;
     std::unique_ptr<TAC_Einstellung> settings;
     std::unique_ptr<TmuATCmd> atCmd;
-    std::unique_ptr<TCommandExchange> exchange;
+    std::unique_ptr<TBoxController> controller;
     std::unique_ptr<TSocketSwitching> switching;
     std::unique_ptr<TSocketPages> pages;
+    std::unique_ptr<TBoxSession> session;
 };

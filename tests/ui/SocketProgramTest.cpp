@@ -13,6 +13,7 @@
 
 #include "QtTestApp.h"
 #include "app/Tavrin.h"
+#include "device/BoxController.h"
 #include "store/muDataHolder.h"
 #include "support/ProgramFixture.h"
 #include "toolkit/mCloseTimer.h"
@@ -116,7 +117,7 @@ TEST_F(SocketProgramTest, ClickDuringAnExchangeIsQueued) {
     ChooseMenuEntry("ItemSteckdose", 1);
     fixture.application.onProcess = nullptr;
     EXPECT_EQ(TakeCommands(), (Lines{"atn1", "", "", "atn3", "", ""}));
-    EXPECT_EQ(program->Switching().PendingCount(), 0);
+    EXPECT_EQ(program->Box().Queue().Pending(), 0);
 }
 
 }  // namespace

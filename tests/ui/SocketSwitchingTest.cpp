@@ -123,7 +123,7 @@ TEST_F(SocketSwitchingTest, RestoreSendsDelayZeroBeforeSwitchingOn) {
     MakeTabs(8);
     SetPower(1, true);
     SetPower(2, false);
-    for (int n = 1; n <= 2; ++n) switching->MultiAction_Steckdose_Init(sockets->Toggle(n), Button(n), 0, n);
+    for (int n = 1; n <= 2; ++n) switching->MultiAction_Steckdose_Init(n);
 
     EXPECT_EQ(TakeCommands(), (Lines{"att0", "atn1", "", "", "ato2", "", ""}));
     EXPECT_EQ(MemoLines(), (Lines{"SEND: att0", "RECV: OK", "SEND: atn1", "RECV: OK WAIT", "RECV: WAIT",
@@ -142,7 +142,7 @@ TEST_F(SocketSwitchingTest, RestoreSendsDelayZeroBeforeSwitchingOn) {
 TEST_F(SocketSwitchingTest, RestoreWithoutAnswerLogsTimeout) {
     ReplaceBox(BoxConfig("USB-NELTA8", 2, TNeltaFault::Silent));
     SetPower(6, true);
-    switching->MultiAction_Steckdose_Init(sockets->Toggle(6), Button(2), 0, 6);
+    switching->MultiAction_Steckdose_Init(6);
     EXPECT_EQ(MemoLines(), (Lines{"SEND: att0", "SEND: atn6", "RECV: Timeout"}));
     EXPECT_TRUE(Power(6));
 
@@ -161,7 +161,7 @@ TEST_F(SocketSwitchingTest, MarkOffStoresOffAndSendsNothing) {
     ClearMemo();
     const size_t written = port.Written().size();
 
-    switching->MultiAction_Steckdose_OFF(sockets->Toggle(4), Button(4), 0, 4);
+    switching->MultiAction_Steckdose_OFF(4);
 
     EXPECT_FALSE(Power(4));
     EXPECT_EQ(sockets->Toggle(4)->text(), QStringLiteral("Steckdose 4 - OFF"));
@@ -189,9 +189,10 @@ TEST_F(SocketSwitchingTest, ClickDuringAnExchangeWaitsForItsEnd) {
         if (++served == 1) {
             ChooseMenuEntry(3);
             ChooseMenuEntry(7);
-            // Nothing of either has happened yet.
-            EXPECT_FALSE(Power(3));
-            EXPECT_EQ(switching->PendingCount(), 2);
+            // The stored state and the display flip at once; the box
+            // waits its turn.
+            EXPECT_TRUE(Power(3));
+            EXPECT_EQ(controller->Queue().Pending(), 2);
         }
     };
 
@@ -199,27 +200,27 @@ TEST_F(SocketSwitchingTest, ClickDuringAnExchangeWaitsForItsEnd) {
 
     // Each exchange finished before the next began, in arrival order.
     EXPECT_EQ(TakeCommands(), (Lines{"atn7", "", "", "atn3", "", "", "ato7"}));
-    EXPECT_EQ(switching->PendingCount(), 0);
+    EXPECT_EQ(controller->Queue().Pending(), 0);
     EXPECT_TRUE(Power(3));
     EXPECT_FALSE(Power(7));
     EXPECT_EQ(sockets->Toggle(7)->text(), QStringLiteral("Steckdose 7 - OFF"));
     EXPECT_EQ(autoHideRestarts, 3);
 }
 
-TEST_F(SocketSwitchingTest, ExchangeOfAnotherPartHoldsSwitchingBack) {
-    {
-        TSocketSwitching::TExchangeScope exchangeInProgress(*switching);
+TEST_F(SocketSwitchingTest, AClickDuringABoxOptionWaitsForItsEnd) {
+    // The beeper option talks to the box; the user chooses socket 3 while
+    // it waits for the answer.
+    int served = 0;
+    application.onProcess = [&] {
+        if (++served != 2) return;
         ChooseMenuEntry(3);
-        EXPECT_TRUE(switching->ExchangeBusy());
-        EXPECT_EQ(switching->PendingCount(), 1);
-        EXPECT_FALSE(Power(3));
-        EXPECT_TRUE(TakeCommands().empty());
-    }
-    // Runs once the event loop is back.
-    QCoreApplication::processEvents();
-    EXPECT_EQ(switching->PendingCount(), 0);
-    EXPECT_TRUE(Power(3));
-    EXPECT_EQ(TakeCommands(), (Lines{"atn3", "", ""}));
+        EXPECT_TRUE(Power(3));
+        EXPECT_EQ(controller->Queue().Pending(), 1);
+    };
+    controller->SetBeeper(false);
+    application.onProcess = nullptr;
+    EXPECT_EQ(controller->Queue().Pending(), 0);
+    EXPECT_EQ(TakeCommands(), (Lines{"at", "atboff", "atn3", "", ""}));
 }
 
 TEST_F(SocketSwitchingTest, VanishedBoxIsReportedAndLaterActionsStillRun) {
@@ -237,6 +238,6 @@ TEST_F(SocketSwitchingTest, VanishedBoxIsReportedAndLaterActionsStillRun) {
     EXPECT_EQ(reportedErrors.size(), 2u);
     EXPECT_TRUE(Power(1));
     EXPECT_TRUE(Power(2));
-    EXPECT_EQ(switching->PendingCount(), 0);
-    EXPECT_FALSE(switching->ExchangeBusy());
+    EXPECT_EQ(controller->Queue().Pending(), 0);
+    EXPECT_FALSE(controller->Queue().Running());
 }
