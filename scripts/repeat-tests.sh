@@ -34,8 +34,9 @@ for i in $(seq "$runs"); do
     (cd "$clone" && scripts/deps.sh && scripts/test.sh) >"$log" 2>&1
     status=$?
     took=$(($(date +%s) - start))
+    summary="$(grep -E 'tests passed, [0-9]+ tests failed out of' "$log" | tail -1)"
     if [ "$status" -eq 0 ]; then
-        echo "run $i/$runs: passed in ${took} s"
+        echo "run $i/$runs: passed in ${took} s (${summary:-no CTest summary})"
         rm -f "$log"
         continue
     fi
