@@ -5,9 +5,12 @@
 // running instance over the socket to bring its main window forward, and
 // ends; it touches none of the program's files.
 //
-// The lock and the socket live in $XDG_RUNTIME_DIR (the user's private
-// runtime folder), else in the system's temporary folder with the user id
-// in their names. The kernel frees the lock when a process dies, so a
+// The lock and the socket live in a folder that only the user can change:
+// $XDG_RUNTIME_DIR when it is such a folder, else $XDG_CACHE_HOME/tavrin
+// (~/.cache/tavrin, made with mode 0700); never in the shared temporary
+// folder, where another user could take the lock first. When the lock
+// cannot be taken the reason goes to the standard error and the program
+// starts without the single-instance rule. The kernel frees the lock when a process dies, so a
 // crashed instance never blocks the next start; its stale socket is removed
 // by the next instance that takes the lock.
 #include <QObject>
@@ -51,16 +54,21 @@ public:
     QString LockPath() const;
     QString ServerPath() const;
 
+    // The private folder of the lock; empty when there is none.
     static QString DefaultFolder();
+    // Why the last Claim failed (empty when it did not).
+    QString LastError() const { return lastError_; }
 
 private:
     void OnNewConnection();
     void Serve(QLocalSocket* socket);
     static bool AskRunning(const QString& serverPath, int waitMs);
+    void Report(const QString& reason);
 
     QString key_;
     QString folder_;
     int lockFd_ = -1;
+    QString lastError_;
     QLocalServer* server_ = nullptr;
     std::function<void()> onRequest_;
 };

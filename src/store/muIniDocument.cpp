@@ -41,6 +41,19 @@ std::string TmIniDocument::FoldCase(std::string_view name) {
     return out;
 }
 
+std::size_t TmIniDocument::CountLineEnds(std::string_view bytes) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n') {
+            ++count;
+        } else if (bytes[i] == '\r') {
+            ++count;
+            if (i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+        }
+    }
+    return count;
+}
+
 void TmIniDocument::LoadFromBytes(std::string_view bytes) {
     lines_.clear();
     sections_.clear();

@@ -26,6 +26,12 @@ public:
     // Files larger than this are not loaded; no INI file of the program
     // comes near it.
     static constexpr std::size_t kMaxFileSize = 64u * 1024u * 1024u;
+    // Every line is kept in memory with its own line end: a file of more
+    // lines than this (a settings file has a few hundred) is not loaded.
+    static constexpr std::size_t kMaxLines = 100'000;
+    // Line ends in the raw bytes (CR LF counts once), an upper bound of the
+    // document's lines less one.
+    static std::size_t CountLineEnds(std::string_view bytes);
 
     TmIniDocument() = default;
     explicit TmIniDocument(const std::string& fileName) : fileName_(fileName) {}

@@ -220,6 +220,9 @@ void TWindowPlacement::Action_Lock_UnlookExecute() {
 
 void TWindowPlacement::RepinIfLocked() {
     if (!Locked() || changingTop_ || !links_.window) return;
+    // The re-show of a band change (a dialog taking the top from the main
+    // window) is no show of the window: it stays off the top.
+    if (QtForm::ReshowingForTopBand(links_.window)) return;
     // Still in the top band (shown again after being hidden): nothing to
     // change. Taken off it (a dialog took the top): off and on again.
     if (links_.window->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) return;

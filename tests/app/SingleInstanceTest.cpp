@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QFile>
 #include <QLocalSocket>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <future>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <thread>
 
 #include "AppTestSupport.h"
@@ -120,6 +124,67 @@ TEST_F(SingleInstanceTest, MissingFolderLetsTheProgramStart) {
     TSingleInstance broken("Tavrin", folder() + "/missing");
     EXPECT_EQ(broken.Claim(), Outcome::Failed);
     EXPECT_FALSE(broken.Listen({}));
+}
+
+// The lock never lies where another user could create and hold it.
+TEST_F(SingleInstanceTest, TheLockFolderIsOneOnlyTheUserCanChange) {
+    const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray savedCache = qgetenv("XDG_CACHE_HOME");
+    const QByteArray savedHome = qgetenv("HOME");
+    const bool hadRuntime = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
+    const bool hadCache = qEnvironmentVariableIsSet("XDG_CACHE_HOME");
+    const QString root = folder();
+    auto mkdirMode = [](const QString& path, mode_t mode) {
+        QDir().mkpath(path);
+        ::chmod(QFile::encodeName(path).constData(), mode);
+    };
+    mkdirMode(root + "/run", 0700);
+    mkdirMode(root + "/shared", 0777);
+    mkdirMode(root + "/home", 0755);
+    mkdirMode(root + "/xdgcache", 0755);
+    mkdirMode(root + "/planted/tavrin", 0777);
+
+    struct Case {
+        const char* what;
+        const char* runtime;  // null: unset
+        const char* cache;    // null: unset
+        QString expected;
+    } cases[] = {
+        {"the private runtime folder", "/run", nullptr, root + "/run"},
+        {"no runtime folder: the user's cache", nullptr, nullptr, root + "/home/.cache/tavrin"},
+        {"a runtime folder others may write to", "/shared", nullptr, root + "/home/.cache/tavrin"},
+        {"the cache named by XDG_CACHE_HOME", nullptr, "/xdgcache", root + "/xdgcache/tavrin"},
+        {"a cache folder others may write to", nullptr, "/planted", QString()},
+    };
+    qputenv("HOME", QFile::encodeName(root + "/home"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.runtime)
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(root + c.runtime));
+        else
+            qunsetenv("XDG_RUNTIME_DIR");
+        if (c.cache)
+            qputenv("XDG_CACHE_HOME", QFile::encodeName(root + c.cache));
+        else
+            qunsetenv("XDG_CACHE_HOME");
+        const QString got = TSingleInstance::DefaultFolder();
+        EXPECT_EQ(got, c.expected);
+        EXPECT_FALSE(got.startsWith(QDir::tempPath() + "/") && !got.startsWith(root));
+        if (!got.isEmpty()) {
+            QFileInfo info(got);
+            EXPECT_TRUE(info.isDir());
+            EXPECT_EQ(info.ownerId(), ::getuid());
+            EXPECT_FALSE(info.permissions() & (QFile::WriteGroup | QFile::WriteOther));
+        }
+    }
+    // Without such a folder the lock is not taken, and the reason is given.
+    TSingleInstance none("Tavrin", QString());
+    EXPECT_EQ(none.Claim(), Outcome::Failed);
+    EXPECT_FALSE(none.LastError().isEmpty());
+
+    qputenv("HOME", savedHome);
+    if (hadRuntime) qputenv("XDG_RUNTIME_DIR", savedRuntime); else qunsetenv("XDG_RUNTIME_DIR");
+    if (hadCache) qputenv("XDG_CACHE_HOME", savedCache); else qunsetenv("XDG_CACHE_HOME");
 }
 
 TEST_F(SingleInstanceTest, BringingForwardRestoresOrRaisesButLeavesTheTrayAlone) {

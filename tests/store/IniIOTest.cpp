@@ -345,6 +345,47 @@ TEST_F(IniIOTest, ABinaryFileOpensAndItsReadableKeysLoad) {
     EXPECT_EQ(ReadAll(dir_ / "tavrin.ini"), bytes);  // nothing written, nothing changed
 }
 
+// Small in bytes, huge in lines: bare line ends would each become a line
+// kept in memory. Such a file is not loaded; a long but sane one is.
+TEST_F(IniIOTest, AFileOfTooManyLinesIsNotLoaded) {
+    const std::size_t many = TmIniDocument::kMaxLines;
+    struct Case {
+        const char* what;
+        std::string bytes;
+        bool loads;
+    } cases[] = {
+        {"bare line feeds", "[TAVRIN]\nFormPos=Middle\n" + std::string(many, '\n'), false},
+        {"bare carriage returns", "[TAVRIN]\rFormPos=Middle\r" + std::string(many, '\r'), false},
+        {"CR LF pairs", [&] {
+             std::string b = "[TAVRIN]\r\nFormPos=Middle\r\n";
+             for (std::size_t i = 0; i < many; ++i) b += "\r\n";
+             return b;
+         }(), false},
+        {"a long file within the bound", [&] {
+             std::string b = "[TAVRIN]\r\nFormPos=Middle\r\n";
+             for (std::size_t i = 0; i < many / 2; ++i) b += ";\r\n";
+             return b;
+         }(), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteAll(dir_ / "tavrin.ini", c.bytes);
+        io_->set_IniIoCount(1);
+        io_->set_IniIoIndex(1);
+        io_->set_path(dir_.string());
+        io_->set_Filename("tavrin.ini");
+        io_->set_Active(true);
+        EXPECT_EQ(io_->get_Active(), c.loads);
+        if (c.loads) {
+            std::string pos;
+            io_->ReadString("TAVRIN", "FormPos", pos, "");
+            EXPECT_EQ(pos, "Middle");
+        } else {
+            EXPECT_NE(LogText().find("Zeilenenden zu lang und wird nicht gelesen."), std::string::npos);
+        }
+    }
+}
+
 TEST_F(IniIOTest, AnOversizedFileIsNotLoaded) {
     std::ofstream(dir_ / "tavrin.ini", std::ios::binary) << "[TAVRIN]\r\nFormPos=Middle\r\n";
     fs::resize_file(dir_ / "tavrin.ini", TmIniDocument::kMaxFileSize + 1);  // sparse, costs no disk

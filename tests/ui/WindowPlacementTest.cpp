@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 
 #include "TrayFixture.h"
+#include "toolkit/muOperationSystem.h"
 #include "ui/ImageList.h"
 
 namespace {
@@ -109,6 +110,41 @@ TEST_F(WindowPlacementTest, LockPinsTheWindowOnTopAndBack) {
     EXPECT_EQ(TImageList::IndexOf(item->icon()), TImageList::Unlocked);
     EXPECT_FALSE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_TRUE(window->isVisible());
+}
+
+// Opening a dialog while locked takes the main window off the top; the
+// band change shows the window again natively, which is no show of the
+// window: its show handler (FormShow, which re-pins a locked window) must
+// not put it back on top at once.
+TEST_F(WindowPlacementTest, ADialogTakesTheTopFromTheLockedWindow) {
+    struct ShowHandler : QObject {
+        TWindowPlacement* placement;
+        int shows = 0;
+        explicit ShowHandler(TWindowPlacement* p) : placement(p) {}
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Show) {
+                ++shows;
+                placement->RepinIfLocked();
+            }
+            return false;
+        }
+    } formShow(placement.get());
+    window->installEventFilter(&formShow);
+    window->show();
+    actions->Action_Lock_Unlook()->trigger();
+    ASSERT_TRUE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+
+    hub->OperationSystem()->Delete_WindowOnTheTop(form.get());  // the hand-over to the dialog
+    EXPECT_GT(formShow.shows, 1);  // the band change did show it again
+    EXPECT_FALSE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(placement->Locked());
+
+    // A real show later pins it again.
+    window->hide();
+    window->show();
+    EXPECT_TRUE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    window->removeEventFilter(&formShow);
 }
 
 TEST_F(WindowPlacementTest, ALockedWindowIsPinnedAgainWhenShown) {

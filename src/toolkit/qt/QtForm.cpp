@@ -337,6 +337,9 @@ QtForm::~QtForm() = default;
 QtControl* QtForm::AddControl(QObject* object, ControlClass cls) {
     if (!object) return nullptr;
     if (QtControl* known = ControlOf(object)) return known;
+    // Captions come from files (socket names, serial numbers) and are shown
+    // as the text they are, never as markup.
+    if (auto* label = qobject_cast<QLabel*>(object)) label->setTextFormat(Qt::PlainText);
     controls_.push_back(std::make_unique<QtControl>(object, cls));
     return controls_.back().get();
 }
@@ -392,6 +395,10 @@ void QtForm::Close() {
     if (window_) window_->close();
 }
 
+bool QtForm::ReshowingForTopBand(const QWidget* window) {
+    return window != nullptr && window->property(kReshowingProperty).toBool();
+}
+
 bool QtForm::SetStayOnTop(bool on) {
     QWidget* w = window_.data();
     if (!w) return false;
@@ -405,7 +412,11 @@ bool QtForm::SetStayOnTop(bool on) {
         const bool noActivate = w->testAttribute(Qt::WA_ShowWithoutActivating);
         w->setAttribute(Qt::WA_ShowWithoutActivating, true);
         w->move(pos);
+        // Not a show of the window in the program's sense: its show
+        // handlers see it marked and leave the band alone.
+        w->setProperty(kReshowingProperty, true);
         w->show();
+        w->setProperty(kReshowingProperty, QVariant());
         w->setAttribute(Qt::WA_ShowWithoutActivating, noActivate);
     }
     return w->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on;

@@ -130,7 +130,12 @@ public:
     void Show() override;
     void Hide() override;
     void Close() override;
+    // Changing the band re-creates the native window and shows it again;
+    // while that re-show runs, ReshowingForTopBand is true for the window,
+    // so show handlers can tell it from a real show.
     bool SetStayOnTop(bool on) override;
+    static bool ReshowingForTopBand(const QWidget* window);
+    static constexpr const char* kReshowingProperty = "tavrinReshowingForTopBand";
 
 private:
     QPointer<QWidget> window_;
