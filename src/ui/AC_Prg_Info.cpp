@@ -20,6 +20,7 @@
 #include "toolkit/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 #include "ui/DialogFrame.h"
+#include "ui/StatusClock.h"
 #include "ui/ImageList.h"
 #include "ui/ProgramActions.h"
 
@@ -148,11 +149,9 @@ TAC_AboutBox::~TAC_AboutBox() {
 }
 
 QString TAC_AboutBox::DateLine(const QDate& today) {
-    QString format = QLocale().dateFormat(QLocale::ShortFormat);
-    // Short formats with a two-digit year get the full year.
-    if (format.contains(QLatin1String("yy")) && !format.contains(QLatin1String("yyyy")))
-        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    return QStringLiteral("(17.11.2018 - ") + QLocale().toString(today, format) + QStringLiteral(")");
+    // The same short format as the status bar's date.
+    return QStringLiteral("(17.11.2018 - ") + QLocale().toString(today, TStatusClock::ShortDateFormat(QLocale())) +
+           QStringLiteral(")");
 }
 
 void TAC_AboutBox::Prepare() {

@@ -3,6 +3,8 @@
 #include <QDateTime>
 #include <QLabel>
 
+#include <algorithm>
+
 #include "toolkit/Platform.h"
 #include "toolkit/Timer.h"
 
@@ -49,10 +51,25 @@ QString TStatusClock::LongTimeFormat(const QLocale& locale) {
     return out.simplified();
 }
 
+QString TStatusClock::ShortDateFormat(const QLocale& locale) {
+    QString format = locale.dateFormat(QLocale::ShortFormat);
+    if (format.contains(QLatin1String("yy")) && !format.contains(QLatin1String("yyyy")))
+        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    return format;
+}
+
 QString TStatusClock::DateText(std::int64_t nowMs, const QLocale& locale) {
     const QDateTime now = QDateTime::fromMSecsSinceEpoch(nowMs).toLocalTime();
-    return QStringLiteral("Datum: ") + locale.toString(now.date(), QLocale::ShortFormat) +
+    return QStringLiteral("Datum: ") + locale.toString(now.date(), ShortDateFormat(locale)) +
            QStringLiteral(", ") + locale.toString(now.time(), LongTimeFormat(locale));
+}
+
+void TStatusClock::SetPanelText(QLabel* panel, const QString& text, int leastWidth) {
+    if (!panel) return;
+    panel->setText(text);
+    const QMargins m = panel->contentsMargins();
+    const int needed = panel->fontMetrics().horizontalAdvance(text) + m.left() + m.right() + 2 * panel->margin() + 4;
+    panel->setMinimumWidth(std::max(leastWidth, needed));
 }
 
 void TStatusClock::Timer_DatetimeTimer() {
@@ -68,8 +85,14 @@ void TStatusClock::Timer_DatetimeTimer() {
     lastSeconds_ = seconds;
     if (reachesWarning && links_.acVisible && links_.acVisible() && links_.warn) links_.warn();
 
-    if (links_.datePanel) links_.datePanel->setText(DateText(now));
-    if (links_.countdownPanel) links_.countdownPanel->setText(countdown);
+    // Within one update of the status bar: both texts, each panel as wide
+    // as its text needs (never below its least width).
+    QWidget* bar = links_.datePanel ? links_.datePanel->parentWidget() : nullptr;
+    const bool updates = bar && bar->updatesEnabled();
+    if (updates) bar->setUpdatesEnabled(false);
+    SetPanelText(links_.datePanel, DateText(now), DatePanelWidth);
+    SetPanelText(links_.countdownPanel, countdown, CountdownPanelWidth);
+    if (updates) bar->setUpdatesEnabled(true);
 
     if (seconds == 0) {
         if (links_.hideMainWindow) links_.hideMainWindow();

@@ -60,8 +60,17 @@ public:
     static QString DateText(std::int64_t nowMs, const QLocale& locale = QLocale());
     // The locale's long time format without the time-zone name.
     static QString LongTimeFormat(const QLocale& locale);
+    // The user's short date format with the year in full (Qt's short
+    // formats of many locales have two digits where the desktop's have
+    // four); the status bar and the about box show dates alike.
+    static QString ShortDateFormat(const QLocale& locale);
+    // The least widths of the two panels; a longer text widens its panel.
+    static constexpr int DatePanelWidth = 155;
+    static constexpr int CountdownPanelWidth = 50;
 
 private:
+    static void SetPanelText(QLabel* panel, const QString& text, int leastWidth);
+
     TLinks links_;
     std::int64_t ownDeadline_ = 0;
     std::unique_ptr<Timer> timer_;

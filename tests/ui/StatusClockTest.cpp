@@ -2,6 +2,7 @@
 // the panel texts, the two-minute warning, hiding at 00:00, and which
 // activities restart the period.
 #include <QDateTime>
+#include <QLayout>
 #include <QMouseEvent>
 #include <QRegularExpression>
 
@@ -38,7 +39,36 @@ TEST(StatusClockText, DateInTheLocalesShortDateAndLongTimeWithoutZone) {
     EXPECT_TRUE(TStatusClock::LongTimeFormat(us).contains(QStringLiteral("ss")));
 
     const std::int64_t at = QDateTime(QDate(2024, 3, 7), QTime(9, 5, 3)).toMSecsSinceEpoch();
-    EXPECT_EQ(TStatusClock::DateText(at, german), QStringLiteral("Datum: 07.03.24, 09:05:03"));
+    // The year in full, as the about box shows it.
+    EXPECT_EQ(TStatusClock::DateText(at, german), QStringLiteral("Datum: 07.03.2024, 09:05:03"));
+    EXPECT_EQ(TStatusClock::ShortDateFormat(german), QStringLiteral("dd.MM.yyyy"));
+    EXPECT_TRUE(TStatusClock::DateText(at, us).contains(QStringLiteral("3/7/2024")));
+}
+
+// Each panel is as wide as its text (the seconds under the C locale, "AM"
+// under en_US), never narrower than 155 and 50 pixels.
+TEST_F(StatusClockTest, PanelsAreWideEnoughForTheirTexts) {
+    const QLocale saved;
+    const QLocale locales[] = {QLocale::c(), QLocale(QLocale::English, QLocale::UnitedStates),
+                               QLocale(QLocale::German, QLocale::Germany)};
+    window->show();
+    for (const QLocale& locale : locales) {
+        SCOPED_TRACE(locale.name().toStdString());
+        QLocale::setDefault(locale);
+        ShowByTray();
+        platform.Advance(1000);
+        window->layout()->activate();
+        QCoreApplication::processEvents();
+        for (int i = 0; i < 2; ++i) {
+            QLabel* panel = view->StatusPanel(i);
+            SCOPED_TRACE(panel->text().toStdString());
+            EXPECT_GE(panel->width(), panel->fontMetrics().horizontalAdvance(panel->text()));
+            EXPECT_GE(panel->width(), i == 0 ? 155 : 50);
+        }
+        const int year = QDateTime::fromMSecsSinceEpoch(platform.NowMs()).date().year();
+        EXPECT_TRUE(view->StatusPanel(0)->text().contains(QString::number(year)));  // four digits
+    }
+    QLocale::setDefault(saved);
 }
 
 TEST_F(StatusClockTest, PanelsFollowTheVirtualClock) {
