@@ -1,6 +1,8 @@
 #include "ui/ProgramView.h"
 
+#include <QEvent>
 #include <QComboBox>
+#include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -10,10 +12,16 @@
 #include <QPalette>
 #include <QStatusBar>
 #include <QTabBar>
+#include <QPointer>
 #include <QToolButton>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstdint>
+#include <memory>
 
+#include "toolkit/Platform.h"
+#include "toolkit/Timer.h"
 #include "toolkit/qt/QtForm.h"
 #include "ui/DialogFrame.h"
 #include "ui/ImageList.h"
@@ -58,6 +66,62 @@ void Name(QObject* object, const char* name) { object->setObjectName(QString::fr
 
 }  // namespace
 
+// The page buttons' balloon hint: shown only once the mouse has rested on
+// the button for kHintDelayMs (the window system's own hint delay is
+// shorter), and hidden again after as long. Times come from the platform's
+// clock and timers.
+class TPageHintDelay : public QObject {
+public:
+    explicit TPageHintDelay(QObject* parent) : QObject(parent) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* button = qobject_cast<QToolButton*>(watched);
+        if (!button) return false;
+        switch (event->type()) {
+            case QEvent::Enter:
+                hovered_ = button;
+                enteredAt_ = GetPlatform().NowMs();
+                break;
+            case QEvent::Leave:
+                if (hovered_ == button) hovered_ = nullptr;
+                if (timer_) timer_->SetEnabled(false);
+                break;
+            case QEvent::ToolTip: {
+                if (hovered_ != button) {
+                    hovered_ = button;
+                    enteredAt_ = GetPlatform().NowMs();
+                }
+                const std::int64_t rested = GetPlatform().NowMs() - enteredAt_;
+                if (rested >= kHintDelayMs) return false;  // the hint as usual
+                if (!timer_) {
+                    timer_.reset(GetPlatform().CreateTimer());
+                    timer_->SetOnTimer([this] { ShowHint(); });
+                }
+                timer_->SetEnabled(false);
+                timer_->SetInterval(static_cast<int>(kHintDelayMs - rested));
+                timer_->SetEnabled(true);
+                return true;  // not yet
+            }
+            default:
+                break;
+        }
+        return false;
+    }
+
+private:
+    void ShowHint() {
+        timer_->SetEnabled(false);
+        QToolButton* button = hovered_;
+        if (!button || !button->isVisible() || button->toolTip().isEmpty()) return;
+        QToolTip::showText(button->mapToGlobal(QPoint(button->width() / 2, button->height() / 2)),
+                           button->toolTip(), button, QRect(), kHintDelayMs);
+    }
+
+    QPointer<QToolButton> hovered_;
+    std::int64_t enteredAt_ = 0;
+    std::unique_ptr<Timer> timer_;
+};
+
 QString TProgramView::SlotPanelName(int k) {
     // The first two slot panels carry the number before the X, the last two after it.
     switch (k) {
@@ -76,7 +140,7 @@ QString TProgramView::SlotPanelName(int k) {
 
 QString TProgramView::SlotCaption(int n) { return QStringLiteral(" Steckdose %1 ").arg(n); }
 
-TProgramView::TProgramView(QMainWindow* window, QtForm& form) {
+TProgramView::TProgramView(QMainWindow* window, QtForm& form) : window_(window) {
     window->setFont(BaseFont());
     window->setWindowIcon(TImageList::ProgramIcon());
 
@@ -223,6 +287,8 @@ void TProgramView::BuildSlot(QWidget* parent, QtForm& form, int k) {
     slot.button->setIconSize(QSize(64, 64));
     slot.button->setIcon(QIcon(TImageList::Glyph(TImageList::GlyphGray)));
     slot.button->setToolTipDuration(kHintDelayMs);
+    if (!hintDelay_) hintDelay_ = new TPageHintDelay(window_);
+    slot.button->installEventFilter(hintDelay_);
     form.AddControl(slot.button, ControlClass::SpeedButton);
     row->addWidget(slot.button, 0, Qt::AlignLeft | Qt::AlignVCenter);
     row->addStretch(1);

@@ -21,6 +21,7 @@ class QToolButton;
 class QWidget;
 class QtForm;
 class TProgramActions;
+class TPageHintDelay;
 
 class TProgramView {
 public:
@@ -85,6 +86,8 @@ private:
     QWidget* BuildStatusLine(QtForm& form);
     void BuildStatusBar(QMainWindow* window, QtForm& form);
 
+    QMainWindow* window_ = nullptr;
+    TPageHintDelay* hintDelay_ = nullptr;  // owned by the window
     QLabel* banner_ = nullptr;
     QLabel* jobIcon_ = nullptr;
     QLabel* programName_ = nullptr;

@@ -122,7 +122,16 @@ TTrayMenu::TTrayMenu(TLinks links) : links_(std::move(links)) {
     connect(trayIcon_, &QSystemTrayIcon::activated, this, [this] { balloonClickPending_ = false; });
     trayIcon_->show();
 
-    if (links_.window) links_.window->installEventFilter(this);
+    if (links_.window) {
+        // The title bar offers the system menu and help only. Without a
+        // tray the window keeps its minimise button: minimising is then
+        // how it is hidden.
+        if (TrayAvailable())
+            links_.window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                                          Qt::WindowContextHelpButtonHint);
+        links_.window->installEventFilter(this);
+    }
     // Presses on the icon's own window (X11 embedding) are noted, so that
     // the balloon click they report is told apart from one on the balloon.
     iconPresses_ = new TIconPressFilter(&pressOnIcon_, this);

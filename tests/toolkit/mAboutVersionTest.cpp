@@ -4,7 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "support/FakePlatform.h"
 #include "toolkit/mAboutVersion.h"
+#include "toolkit/mCloseTimer.h"
+#include "toolkit/mVedadAzaro.h"
 
 namespace {
 
@@ -57,6 +60,37 @@ TEST(AboutVersion, EachInstanceLoadsANewPictureIntoTheUnitSlot) {
     EXPECT_NE(first->Bitmap(), second->Bitmap());
     // The first record's picture stays valid after the slot moved on.
     EXPECT_EQ(first->Bitmap()->data.size(), 5u);
+}
+
+// The hub and the close timer carry their pictures: 24 x 24 bitmaps of 32
+// bits per pixel under the numbers 207 and 204.
+TEST(AboutVersion, TheHubAndTheCloseTimerCarryTheirPictures) {
+    auto u32 = [](const std::vector<std::uint8_t>& d, std::size_t at) {
+        return static_cast<std::uint32_t>(d[at] | d[at + 1] << 8 | d[at + 2] << 16 | d[at + 3] << 24);
+    };
+    FakePlatform platform;
+    TmVedadAzaro hub;
+    TmCloseTimer timer;
+    const struct {
+        const char* what;
+        const TmAboutVersion* about;
+        int number;
+    } cases[] = {{"hub", hub.About(), 207}, {"close timer", timer.About(), 204}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_NE(c.about, nullptr);
+        ASSERT_NE(c.about->Bitmap(), nullptr);
+        const std::vector<std::uint8_t>& data = c.about->Bitmap()->data;
+        ASSERT_GE(data.size(), 54u);
+        EXPECT_EQ(data[0], 'B');
+        EXPECT_EQ(data[1], 'M');
+        EXPECT_EQ(u32(data, 2), data.size());
+        EXPECT_EQ(u32(data, 18), 24u);                   // width
+        EXPECT_EQ(u32(data, 22), 24u);                   // height
+        EXPECT_EQ(data[28] | data[29] << 8, 32);         // bits per pixel
+        EXPECT_EQ(data.size(), 54u + 24u * 24u * 4u);
+        EXPECT_EQ(c.about->Bitmap()->data, LoadAboutBitmapResource(c.number)->data);
+    }
 }
 
 }  // namespace

@@ -10,8 +10,11 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QToolButton>
+#include <QToolTip>
+#include <QEnterEvent>
 
 #include "LayoutFixture.h"
+#include "support/FakePlatform.h"
 #include "ui/ImageList.h"
 
 namespace {
@@ -220,6 +223,46 @@ TEST_F(ProgramLayoutTest, NamesFromFilesAreShownAsPlainText) {
         EXPECT_EQ(label->textFormat(), Qt::PlainText);
     }
     EXPECT_GE(labels, 5);  // the banner's name, the four socket names, ...
+}
+
+// The page buttons' hint comes after the mouse has rested 2 s on the
+// button, not at the window system's shorter delay.
+TEST_F(ProgramLayoutTest, PageButtonHintsWaitTwoSeconds) {
+    FakePlatform platform;  // the hint's clock and timer
+    QToolButton* button = view->SpeedButton_ACX(1);
+    button->setToolTip(QStringLiteral("Steckdose schalten."));
+    window->show();
+    QCoreApplication::processEvents();
+    QToolTip::hideText();
+    const QPoint at(button->width() / 2, button->height() / 2);
+    QEnterEvent enter(at, button->mapTo(window.get(), at), button->mapToGlobal(at));
+    QHelpEvent ask(QEvent::ToolTip, at, button->mapToGlobal(at));
+    QEvent leave(QEvent::Leave);
+
+    // Left before the time: no hint.
+    QCoreApplication::sendEvent(button, &enter);
+    platform.Advance(700);  // the window system asks for the hint
+    QCoreApplication::sendEvent(button, &ask);
+    QCoreApplication::sendEvent(button, &leave);
+    platform.Advance(3000);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(QToolTip::isVisible());
+
+    // Resting on it: the hint at 2 s, not before.
+    QCoreApplication::sendEvent(button, &enter);
+    platform.Advance(700);
+    QCoreApplication::sendEvent(button, &ask);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(QToolTip::isVisible());
+    platform.Advance(1200);  // 1.9 s
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(QToolTip::isVisible());
+    platform.Advance(100);  // 2 s
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("Steckdose schalten."));
+    QToolTip::hideText();
+    TearDown();  // the window and its hint timer go before the platform
 }
 
 // Space then Return at start: neither the emergency off nor a socket.

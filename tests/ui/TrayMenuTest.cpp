@@ -192,6 +192,17 @@ TEST_F(TrayMenuTest, APressOnTheIconWhileTheBalloonIsUpDoesNotQuit) {
     EXPECT_EQ(silentClosed, 1);
 }
 
+// The title bar: the system menu (with the close box) and help, neither
+// minimise nor maximise; without a tray the window keeps minimise.
+TEST_F(TrayMenuTest, TheTitleBarOffersTheSystemMenuAndHelpOnly) {
+    const Qt::WindowFlags flags = window->windowFlags();
+    EXPECT_TRUE(flags.testFlag(Qt::WindowSystemMenuHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowContextHelpButtonHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+}
+
 TEST_F(TrayMenuTest, WarningBalloonAtMostOncePerRun) {
     tray->ShowCloseWarning();
     tray->ShowCloseWarning();
