@@ -121,9 +121,9 @@ run_to_balloon "right click"
 icon=$(tray_icon)
 xdotool mousemove --window "$icon" 11 11 click 3
 for _ in $(seq 30); do tray_popup_shown && break; sleep 0.1; done
-tray_popup_shown || fail "the right click on the icon did not open the tray menu"
 sleep 1
 kill -0 "$tpid" 2>/dev/null || fail "the right click on the icon under the balloon ended the program"
+tray_popup_shown || fail "the right click on the icon did not open the tray menu"
 xdotool key Escape
 sleep 0.5
 kill -0 "$tpid" 2>/dev/null || fail "the program ended after the tray menu was closed"

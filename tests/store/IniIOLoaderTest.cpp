@@ -211,3 +211,42 @@ TEST_F(IniIOLoaderTest, WindowsFileRoundTripChangesOnlyTheWrittenValues) {
     EXPECT_EQ(again.get_IniIo()->ReadSections(),
               (std::vector<std::string>{"TAVRIN", "Logging", "Path", "AC_Config", "HLP", "LNG"}));
 }
+
+// What an unreadable text loads: a Boolean takes the loader's read default
+// (false), whatever its registered default; an Integer keeps its registered
+// default. Registered defaults that differ from the read defaults tell the
+// two apart.
+TEST_F(IniIOLoaderTest, UnreadableTextsLoadTheReadDefaults) {
+    WriteAll(dir_ / "read.ini",
+             "[R]\r\nFlagTrue=1\r\nFlagFalse=maybe\r\nFlagYes=yes\r\nCount=12abc\r\nCountEmpty=\r\nCountHex=$1F\r\n");
+    struct Case {
+        const char* key;
+        bool isBoolean;
+        int registered;  // the registered default (Booleans: 0/1)
+        int expected;
+    } cases[] = {
+        {"FlagTrue", true, 1, 0},   // a digit is no Boolean: false, not the registered true
+        {"FlagFalse", true, 1, 0},  // any other text too
+        {"FlagYes", true, 0, 1},
+        {"Count", false, 7, 7},     // not a number: the registered default
+        {"CountEmpty", false, -3, -3},
+        {"CountHex", false, 7, 31},
+    };
+    for (const Case& c : cases) {
+        const std::string path = std::string("RD|R|") + c.key;
+        if (c.isBoolean)
+            holder_->InitValueBoolean(path, c.registered != 0);
+        else
+            holder_->InitValueInteger(path, c.registered);
+    }
+    OpenSlot(1, dir_.string(), "read.ini");
+    ASSERT_TRUE(io_->readFile_with_DataHolder("RD", "", holder_.get()));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        const std::string path = std::string("RD|R|") + c.key;
+        if (c.isBoolean)
+            EXPECT_EQ(holder_->getValueBoolean(path), c.expected != 0);
+        else
+            EXPECT_EQ(holder_->getValueInteger(path), c.expected);
+    }
+}

@@ -4,6 +4,9 @@
 // missing or unreadable file).
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -122,6 +125,75 @@ TEST(HelpDocumentTest, ShippedHelpHasARealTopicForEveryContextOfTheTable) {
     // The contexts the windows carry themselves lead to a topic as well.
     for (int context : {70, 80, 90, 100, 110, 130, 160, 170, 190, 220, 230, 240, 250, 260, 600, 910})
         EXPECT_NE(doc.TopicOf(context), nullptr) << context;
+}
+
+// The 49 topics and their numbers as the help table defines them, written
+// out here (not taken from the program's own table): the program registers
+// exactly these, in this order, and the shipped help has a page for each.
+TEST(HelpDocumentTest, TheHelpTableHasItsFortyNineNumbers) {
+    const std::vector<std::pair<std::string, int>> table = {
+        {"hlp_allgemein", 200},
+        {"hlp_willkommen", 210},
+        {"hlp_programmstart", 220},
+        {"hlp_kontakt", 230},
+        {"hlp_ueberuns", 240},
+        {"hlp_startenderinstalation", 300},
+        {"hlp_zielordnerfuerdieinstallationwaehlen", 320},
+        {"hlp_startmenueordnerauswaehlen", 330},
+        {"hlp_installationpruefen", 340},
+        {"hlp_installation", 350},
+        {"hlp_fertigstellen", 360},
+        {"hlp_tavrin", 400},
+        {"hlp_menudatei", 500},
+        {"hlp_tavrinschliessen", 510},
+        {"hlp_beenden", 520},
+        {"hlp_menueinstellungen", 600},
+        {"hlp_einstellungen", 610},
+        {"hlp_desktopposition", 620},
+        {"hlp_einstellungallgemein", 700},
+        {"hlp_funktionautostart", 710},
+        {"hlp_funktionsilentmodus", 720},
+        {"hlp_programautoschliessen", 730},
+        {"hlp_einstellungschnittstelle", 800},
+        {"hlp_serielleschnittstelle", 810},
+        {"hlp_einstellungacmodul", 900},
+        {"hlp_funktion-passwort-aktiv", 420},
+        {"hlp_funktion-ac-schaltzeiten", 430},
+        {"hlp_werkseinstellung", 440},
+        {"hlp_com-port-logging", 480},
+        {"hlp_notaus", 460},
+        {"hlp_notaus-bestaetigen", 470},
+        {"hlp_menusteckdosen", 1000},
+        {"hlp_steckdosen", 1010},
+        {"hlp_steckdoseon", 1020},
+        {"hlp_steckdoseoff", 1030},
+        {"hlp_steckdosenname", 1040},
+        {"hlp_steckdoseeditieren", 1050},
+        {"hlp_beenden-von-windows", 450},
+        {"hlp_menuhilfe", 1100},
+        {"hlp_hilfefenster", 1110},
+        {"hlp_info", 1120},
+        {"hlp_traysteckdosenpopup", 1200},
+        {"hlp_traypopuptavrinoeffne", 1210},
+        {"hlp_traytavrinschliessen", 1220},
+        {"hlp_trayeinstellungen", 1230},
+        {"hlp_trayupdate", 1240},
+        {"hlp_trayinfo", 1250},
+        {"hlp_traybeenden", 1260},
+        {"hlp_tavrinaufusbstick", 1270},
+    };
+    ASSERT_EQ(HelpTopics().size(), table.size());
+    THelpDocument doc;
+    std::string error;
+    ASSERT_TRUE(doc.Parse(ShippedHelp(), &error)) << error;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        SCOPED_TRACE(table[i].first);
+        EXPECT_EQ(HelpTopics()[i].Name, table[i].first);
+        EXPECT_EQ(HelpTopics()[i].Context, table[i].second);
+        const THelpPage* page = doc.TopicOf(table[i].second);
+        ASSERT_NE(page, nullptr);
+        EXPECT_EQ(page->name, table[i].first);
+    }
 }
 
 // ---------------------------------------------------------------------------
