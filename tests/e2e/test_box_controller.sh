@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# The one queue of the box exchange in the real program, a USB-NELTA8:
+#  1. the box vanishes in the middle of the user's "atn1": afterwards a click
+#     on a socket and the emergency off each leave the program running (each
+#     failed exchange is reported in a message), and "Beenden" still writes
+#     both files;
+#  2. a box that answers "WAIT" forever to "atn1", two clicks queued behind
+#     it, then SIGTERM: the program ends within 3 s, sends no command after
+#     the signal, and the box file holds the stored states of all three
+#     clicks;
+#  3. SIGTERM 2 s into the start's search against a port that never
+#     answers: no "no box" message, the program ends within 3 s and saves
+#     through its end (the trace shows the saving).
+# Usage: test_box_controller.sh <path of tavrin>   (TAVRIN_SIM: nelta-sim)
+source "$(dirname "$0")/lib.sh"
+e2e_init "$1"
+box="$(box_file)"
+
+# sigterm_within <ms> <label>: SIGTERM, then the end with status 0 in time.
+sigterm_within() {
+    local start end
+    start=$(now_ms)
+    kill -TERM "$tpid"
+    wait_end "$tpid" 100 || fail "$2: no end on SIGTERM within 10 s"
+    end=$(now_ms)
+    [ "$rc" -eq 0 ] || fail "$2: ended with status $rc"
+    echo "$2: ended $((end - start)) ms after SIGTERM"
+    [ $((end - start)) -le "$1" ] || fail "$2: took $((end - start)) ms to end"
+}
+
+# ---- 1. A vanished box never ends the program ----------------------------------
+make_app
+start_sim --model USB-NELTA8 --fault vanish --fault-after 27
+start_restored 8
+from=$(box_count)
+click_slot "$win" 1
+wait_box atn1 50 "$from" || fail "vanish: no atn1"
+confirm_messages "$win" 30
+[ "$confirmed" -ge 1 ] || fail "vanish: the port error was not reported"
+kill -0 "$tpid" 2>/dev/null || fail "vanish: program ended after the port error"
+
+click_slot "$win" 2
+confirm_messages "$win" 15
+kill -0 "$tpid" 2>/dev/null || fail "vanish: program ended on a click without a box"
+
+click_emergency "$win"
+question=$(wait_foreign "$win" 30) || fail "vanish: no emergency-off question"
+press_keys "$question" Return
+confirm_messages "$win" 15
+kill -0 "$tpid" 2>/dev/null || fail "vanish: program ended on the emergency off"
+main_visible || fail "vanish: main window gone"
+
+menu_quit "$win" || fail "vanish: the menu does not open"
+for _ in 1 2 3; do
+    wait_end "$tpid" 50 && break
+    confirm_messages "$win" 5
+done
+kill -0 "$tpid" 2>/dev/null && fail "vanish: \"Beenden\" does not end the program"
+[ "$rc" -eq 0 ] || fail "vanish: ended with $rc"
+# The emergency off stored every socket off, also without a box to tell.
+expect_ini "$box" COM Port COM1
+expect_ini "$box" AC ACPower01 OFF
+expect_ini "$box" AC ACPower02 OFF
+ini_intact "$box" "$defaults/System/AC_Config/AC_Power_01.ini"
+ini_intact "$app/tavrin.ini" "$defaults/tavrin.ini"
+stop_sim
+echo "vanished: click and emergency off reported, ended with 0, files written"
+
+# ---- 2. SIGTERM during an endless WAIT with two clicks queued -------------------
+make_app
+start_sim --model USB-NELTA8 --fault wait --fault-after 27
+start_restored 8
+from=$(box_count)
+click_slot "$win" 1
+wait_box atn1 50 "$from" || fail "wait: no atn1"
+sleep 0.3
+click_slot "$win" 2
+click_slot "$win" 3
+sleep 0.5
+signalled=$(box_count)
+sigterm_within 3000 "wait"
+after="$(box_after "$signalled" | grep -v '^<CR>$' || true)"
+[ -z "$after" ] || fail "wait: commands after the signal: $(echo "$after" | tr '\n' ' ')"
+box_commands | grep -qx 'atn2' && fail "wait: a queued click reached the box"
+# The queued clicks are saved as stored.
+expect_ini "$box" AC ACPower01 ON
+expect_ini "$box" AC ACPower02 ON
+expect_ini "$box" AC ACPower03 ON
+stop_sim
+echo "endless WAIT: ended in time, nothing sent after the signal, states saved"
+
+# ---- 3. SIGTERM during the search ---------------------------------------------------
+make_app
+set_ini "$app/tavrin.ini" Logging LogArt LOG_ALL
+start_sim --model USB-NELTA8 --fault silent
+start_tavrin
+sleep 2
+kill -0 "$tpid" 2>/dev/null || fail "search: the program ended by itself"
+sigterm_within 3000 "search"
+[ -z "$(foreign_windows 0)" ] || fail "search: a message is still shown"
+grep -q 'SaveMainSettings' "$app/System/Logging/mLogging.log" || fail "search: the end did not save"
+grep -q 'Keine COM Schnittstelle' "$work/tavrin.out" 2>/dev/null && fail "search: the no-box message was shown"
+ini_intact "$app/tavrin.ini" "$defaults/tavrin.ini"
+echo "search: ended in time without a message, saved"
+pass
