@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth x11-utils xdotool xinput imagemagick trayer
-  desktop-file-utils fonts-dejavu-core procps
+  desktop-file-utils fonts-dejavu-core procps clang-format
 )
 
 missing=()
