@@ -95,7 +95,8 @@ TEST(OperationSystemLinux, ExecArgumentsAreQuotedForDesktopEntries) {
     EXPECT_EQ(std_platform::SplitArguments("  /SILENT \"two words\"  -v "),
               (std::vector<std::string>{"/SILENT", "two words", "-v"}));
 
-    TShellLink link{"Tavrin", "/opt/a b/tavrin", "/SILENT c:\\x", "Tavrin Link\nzweite Zeile", "/opt/a b"};
+    TShellLink link{"Tavrin", "/opt/a b/tavrin", "/SILENT c:\\x", "Tavrin Link\nzweite Zeile", "/opt/a b", "",
+                    {}};
     EXPECT_EQ(std_platform::DesktopEntryText(link),
               "[Desktop Entry]\n"
               "Type=Application\n"
