@@ -18,6 +18,7 @@
 #include "store/muFileIO.h"
 #include "store/muIniIO.h"
 #include "toolkit/Platform.h"
+#include "toolkit/ServedMessages.h"
 #include "toolkit/mCloseTimer.h"
 #include "toolkit/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
@@ -76,8 +77,10 @@ TAC_Program::~TAC_Program() {
     iniCheckTimer_->SetEnabled(false);
     FormDestroy();
     // The hub goes with the window's components, after the box controller
-    // and its queue: from here on it serves messages directly.
+    // and its queue: from here on it serves messages directly, and loggers
+    // without an application of their own no longer serve any.
     mVedadAzaro1->setApplication(application_);
+    SetProgramApplication(nullptr);
     if (AC_Program == this) AC_Program = nullptr;
 }
 
@@ -211,8 +214,10 @@ void TAC_Program::SetStartFlags() {
 }
 
 void TAC_Program::ConnectHub() {
-    // Every wait for the box serves the messages through the box queue.
+    // Every wait for the box serves the messages through the box queue, and
+    // so does the pump of every logger that has no application of its own.
     mVedadAzaro1->setApplication(&box_->Queue().Pump());
+    SetProgramApplication(&box_->Queue().Pump());
     WinVersion = mVedadAzaro1->OperationSystem()->GetWinVersion();
 }
 

@@ -57,7 +57,10 @@ TEmergencyOff::~TEmergencyOff() {
 
 bool TEmergencyOff::Confirmed() {
     TTopMostLowered lowered;
-    return GetPlatform().MessageBox(kQuestion, kCaption, MsgButtons::OkCancel, MsgIcon::Warning) == MsgResult::Ok;
+    // Cancel is the default button: an accidental Return or Space switches
+    // nothing off.
+    return GetPlatform().MessageBox(kQuestion, kCaption, MsgButtons::OkCancelDefaultCancel, MsgIcon::Warning) ==
+           MsgResult::Ok;
 }
 
 void TEmergencyOff::Action_DangerOFFExecute() {

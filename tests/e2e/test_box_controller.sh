@@ -45,7 +45,8 @@ kill -0 "$tpid" 2>/dev/null || fail "vanish: program ended on a click without a 
 
 click_emergency "$win"
 question=$(wait_foreign "$win" 30) || fail "vanish: no emergency-off question"
-press_keys "$question" Return
+# OK is not the default: Alt+O chooses it.
+press_keys "$question" alt+o
 confirm_messages "$win" 15
 kill -0 "$tpid" 2>/dev/null || fail "vanish: program ended on the emergency off"
 main_visible || fail "vanish: main window gone"

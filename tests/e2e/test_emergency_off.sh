@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The emergency off of a USB-NELTA8 with sockets 1, 2 and 5 stored on:
-#  1. The button "NOTAUS" asks "NOTAUS"; Cancel (Escape) sends nothing.
-#  2. Confirmed with Enter: exactly "att0" and then "atoff" with its busy
+#  1. The button "NOTAUS" asks "NOTAUS"; Cancel (Escape) sends nothing, and
+#     neither does Return: Cancel is the question's default button.
+#  2. Confirmed with Alt+O (OK): exactly "att0" and then "atoff" with its busy
 #     handshake reach the box; the program keeps running.
 #  3. The same from the tray entry "Notaus" after socket 3 was switched on.
 #  After "Beenden" every socket of the box is stored off, and the next start
@@ -35,9 +36,17 @@ for _ in $(seq 30); do [ -z "$(foreign_windows "$win")" ] && break; sleep 0.1; d
 sleep 1
 [ "$(box_count)" = "$from" ] || fail "Cancel sent: $(box_after "$from" | tr '\n' ' ')"
 
-# ---- 2. Confirmed -------------------------------------------------------------
+# ---- 1b. Return answers Cancel (its default button) ----------------------------
 click_emergency "$win"
 answer Return
+for _ in $(seq 30); do [ -z "$(foreign_windows "$win")" ] && break; sleep 0.1; done
+[ -z "$(foreign_windows "$win")" ] || fail "question still shown after Return"
+sleep 1
+[ "$(box_count)" = "$from" ] || fail "Return confirmed the emergency off: $(box_after "$from" | tr '\n' ' ')"
+
+# ---- 2. Confirmed with Alt+O (OK) --------------------------
+click_emergency "$win"
+answer alt+o
 wait_box atoff 50 "$from" || fail "no atoff after the confirmation"
 wait_quiet 50
 [ "$(box_after "$from" | grep -v '^<CR>$' | tr '\n' ' ')" = "att0 atoff " ] ||
@@ -50,7 +59,7 @@ wait_box atn3 50 "$from" || fail "no atn3"
 wait_quiet 50
 from=$(box_count)
 tray_pick Down Down Return || fail "tray menu did not open"
-answer Return
+answer alt+o
 wait_box atoff 50 "$from" || fail "no atoff from the tray's \"Notaus\""
 wait_quiet 50
 [ "$(box_after "$from" | grep -v '^<CR>$' | tr '\n' ' ')" = "att0 atoff " ] ||

@@ -61,7 +61,7 @@ TEST_F(EmergencyOffTest, ConfirmedItClearsEverySocketShowsTheBoxSocketsOffAndSen
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0].text, "ACHTUNG: NOTAUS, sind Sie sicher!");
     EXPECT_EQ(platform.messages[0].caption, "NOTAUS");
-    EXPECT_EQ(platform.messages[0].buttons, MsgButtons::OkCancel);
+    EXPECT_EQ(platform.messages[0].buttons, MsgButtons::OkCancelDefaultCancel);
 
     for (int n = 1; n <= 24; ++n) EXPECT_FALSE(Power(n)) << n;
     for (int n = 1; n <= 4; ++n) {

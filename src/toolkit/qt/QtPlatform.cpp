@@ -46,7 +46,10 @@ MsgResult QtPlatform::MessageBox(const std::string& text, const std::string& cap
     box.setWindowTitle(QString::fromStdString(caption.empty() ? QtApplication::ProgramTitle() : caption));
     box.setTextFormat(Qt::PlainText);  // texts carry file names and values
     box.setText(QString::fromStdString(text));
-    QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    // Where Cancel is the default, OK is chosen on purpose: by click or Alt+O.
+    QPushButton* ok = box.addButton(
+        buttons == MsgButtons::OkCancelDefaultCancel ? QStringLiteral("&OK") : QStringLiteral("OK"),
+        QMessageBox::AcceptRole);
     QPushButton* cancel = nullptr;
     if (buttons == MsgButtons::OkCancel || buttons == MsgButtons::OkCancelDefaultCancel)
         cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
