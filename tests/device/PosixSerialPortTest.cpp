@@ -1,6 +1,9 @@
 // The real serial port on pseudo-terminals, and the mapping of COM names.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -92,6 +95,40 @@ TEST_F(PosixPortTest, SecondOpenerIsRefusedInAndBetweenProcesses) {
     port.SetConnected(false);
     EXPECT_EQ(ErrorCodeOf(second), 0);
     EXPECT_TRUE(second.Connected());
+}
+
+// Opens `path` the plain way (no advisory lock) in a child process that is
+// not root (as root it becomes the user "nobody"): 0 when the open worked,
+// EBUSY when the terminal refused it, another errno otherwise.
+int PlainOpenAsUser(const std::string& path) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(100);
+        const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (fd >= 0) ::_exit(0);
+        ::_exit(errno == EBUSY ? 1 : 2);
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+    switch (WEXITSTATUS(status)) {
+    case 0: return 0;
+    case 1: return EBUSY;
+    default: return -WEXITSTATUS(status);
+    }
+}
+
+TEST_F(PosixPortTest, TheTerminalItselfRefusesAnotherUserWhileThePortIsOpen) {
+    // The user may open the terminal at all; root would pass the exclusive
+    // flag, so the check runs as another user.
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chmod(pty.SlavePath().c_str(), 0666), 0);
+    }
+    ASSERT_EQ(PlainOpenAsUser(pty.SlavePath()), 0) << "the terminal cannot be opened at all";
+    port.SetConnected(true);
+    EXPECT_EQ(PlainOpenAsUser(pty.SlavePath()), EBUSY);
+    // Closing clears the flag again.
+    port.SetConnected(false);
+    EXPECT_EQ(PlainOpenAsUser(pty.SlavePath()), 0);
 }
 
 TEST_F(PosixPortTest, PortNameRules) {
