@@ -24,6 +24,7 @@
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
 #include "ui/AC_Prg_Einstellung.h"
+#include "ui/DialogFrame.h"
 #include "ui/AC_Prg_Silent.h"
 #include "ui/BoxSession.h"
 #include "ui/EmergencyOff.h"
@@ -155,7 +156,10 @@ void TAC_Program::CreateParts() {
         },
         log});
     socketEditor_ = std::make_unique<TSocketEditor>(
-        TSocketEditor::TParts{*this, form_, *socketActions_, *pages_, *mVedadAzaro1}, TSocketEditor::THooks{log, {}});
+        TSocketEditor::TParts{*this, form_, *socketActions_, *pages_, *mVedadAzaro1},
+        TSocketEditor::THooks{.programLogging = log,
+                              .dialog = {},
+                              .locked = [this] { return DialogFrame::MainWindowLocked(mainMenus_.get()); }});
     emergencyOff_ = std::make_unique<TEmergencyOff>(
         TEmergencyOff::TParts{.controller = box_.get(), .dangerOff = programActions_->Action_DangerOFF()});
     shutdown_ = std::make_unique<TShutdown>(TShutdown::TParts{*mVedadAzaro1, *box_},
@@ -163,6 +167,25 @@ void TAC_Program::CreateParts() {
 }
 
 TSilentStartHost* TAC_Program::SilentStartHost() const { return silentStart_.get(); }
+
+TProgramLinks TAC_Program::Links() {
+    return TProgramLinks{
+        .hub = mVedadAzaro1,
+        .box = box_.get(),
+        .form = &form_,
+        .actions = programActions_.get(),
+        .menus = mainMenus_.get(),
+        .closeTimer = mCloseTimer_15min,
+        .silentHost = silentStart_.get(),
+        .programLogging = [this]() -> TmuLogging* { return ProgramLogging; },
+        .portParameters =
+            [this] {
+                TComParameters p;
+                p.open = get_com_parameter(p.port, p.baudRate, p.dataBits, p.stopBits, p.parity, p.flowControl);
+                return p;
+            },
+        .winVersion = [this] { return WinVersion; }};
+}
 
 Timer* TAC_Program::Timer_Datetime() const { return statusClock_->Timer_Datetime(); }
 

@@ -15,6 +15,7 @@
 #include "toolkit/Component.h"
 #include "toolkit/Timer.h"
 #include "toolkit/qt/QtForm.h"
+#include "ui/ProgramLinks.h"
 
 class SerialPort;
 class TmCloseTimer;
@@ -120,6 +121,9 @@ public:
     TSilentStartHost* SilentStartHost() const;
     TSocketEditor& SocketEditor() const { return *socketEditor_; }
     TEmergencyOff& EmergencyOff() const { return *emergencyOff_; }
+
+    // What the dialogs reach of this window, handed to them when they are made.
+    TProgramLinks Links();
 
     // "AC_COM_failed" with UseIndex and UseSection emptied first.
     bool ComFailed() const;

@@ -57,11 +57,11 @@ int main(int argc, char** argv) {
     QObject::connect(program, &TAC_Program::Closed, [&looping] {
         if (looping) QCoreApplication::exit(0);
     });
-    auto* einstellung = new TAC_Einstellung({.hub = program->mVedadAzaro1, .box = &program->Box()});
+    auto* einstellung = new TAC_Einstellung(program->Links());
     auto* edit = new TAC_Edit();
-    auto* about = new TAC_AboutBox();
-    auto* com = new TAC_COM();
-    auto* silent = new TAC_Silent();
+    auto* about = new TAC_AboutBox(program->Links());
+    auto* com = new TAC_COM(program->mVedadAzaro1);
+    auto* silent = new TAC_Silent(program->SilentStartHost());
 
     // 4. and 5. The message loop runs only when a box answered and the
     //    session did not end during the start.

@@ -8,7 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/Tavrin.h"
+#include "toolkit/mVedadAzaro.h"
+#include "ui/ProgramLinks.h"
 #include "toolkit/mVedadAzaro.h"
 #include "toolkit/muOperationSystem.h"
 #include "ui/DialogFrame.h"
@@ -62,12 +63,8 @@ const QStringList& FlowControls() {
     return list;
 }
 
-TComParameters ProgramPortParameters() {
-    TComParameters p;
-    if (AC_Program == nullptr) return p;
-    p.open =
-        AC_Program->get_com_parameter(p.port, p.baudRate, p.dataBits, p.stopBits, p.parity, p.flowControl);
-    return p;
+TComParameters ProgramPortParameters(const TProgramLinks& links) {
+    return links.portParameters ? links.portParameters() : TComParameters{};
 }
 
 namespace {
@@ -127,7 +124,7 @@ TComParameterBoxes Build(QGroupBox* group, QtForm& form, const QStringList& pari
 
 }  // namespace ComParameterView
 
-TAC_COM::TAC_COM(QWidget* parent)
+TAC_COM::TAC_COM(TmVedadAzaro* hub, QWidget* parent)
     // System menu and the "?" of context help.
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint),
@@ -169,9 +166,8 @@ TAC_COM::TAC_COM(QWidget* parent)
     setFixedSize(ClientWidth, ClientHeight);
 
     // The dialog's own topic of the help table.
-    if (AC_Program != nullptr) {
-        const int context =
-            THelpBinding::TopicContext(*AC_Program->mVedadAzaro1->Dataholder(), "hlp_serielleschnittstelle");
+    if (hub != nullptr) {
+        const int context = THelpBinding::TopicContext(*hub->Dataholder(), "hlp_serielleschnittstelle");
         if (context > 0) setProperty("helpContext", context);
     }
 }

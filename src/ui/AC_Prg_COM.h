@@ -20,6 +20,8 @@ class QComboBox;
 class QGroupBox;
 class QPushButton;
 class TmuOperationSystem;
+class TmVedadAzaro;
+struct TProgramLinks;
 
 // The parameters of the serial port as the positions of its parameter sets.
 struct TComParameters {
@@ -59,7 +61,7 @@ const QStringList& FlowControls();
 const QStringList& Parities();
 
 // The parameters of the main window's serial port (closed without one).
-TComParameters ProgramPortParameters();
+TComParameters ProgramPortParameters(const TProgramLinks& links);
 // With the port open: the name appended and entry 0 selected, each other box
 // set when its index is below its limit. A closed port changes nothing.
 void Fill(const TComParameterBoxes& boxes, const TComParameters& parameters);
@@ -76,7 +78,8 @@ public:
     static constexpr int ClientWidth = 274;
     static constexpr int ClientHeight = 236;
 
-    explicit TAC_COM(QWidget* parent = nullptr);
+    // `hub` (may be null) gives the dialog its topic of the help table.
+    explicit TAC_COM(TmVedadAzaro* hub = nullptr, QWidget* parent = nullptr);
     ~TAC_COM() override;
 
     // The controls of the dialog as the binding services see them.

@@ -23,7 +23,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "app/Tavrin.h"
+#include "toolkit/mCloseTimer.h"
 #include "device/muATCmd.h"
 #include "store/muDataHolder.h"
 #include "store/muTraceScope.h"
@@ -73,7 +73,6 @@ const QStringList& PageParities() {
     return list;
 }
 
-TmuLogging* ProgramLog() { return AC_Program != nullptr ? AC_Program->ProgramLogging : nullptr; }
 
 // The serial number in an answer to "atsn": after the first ":" up to the
 // carriage return, trimmed; empty without a ":".
@@ -147,15 +146,14 @@ TAC_Einstellung::TAC_Einstellung(TBoxLinks links, QWidget* parent)
         cancel_->click();
     });
 
-    if (AC_Program != nullptr) {
-        ConnectProgramActions();
-        THelpBinding::BindSettingsDialog(*AC_Program->mVedadAzaro1->Components(), form_);
+    if (links_.actions != nullptr) ConnectProgramActions();
+    if (links_.hub != nullptr) {
+        THelpBinding::BindSettingsDialog(*links_.hub->Components(), form_);
     }
 }
 
 TAC_Einstellung::~TAC_Einstellung() {
-    if (AC_Program != nullptr)
-        SetActionExecuteHandler(AC_Program->ProgramActions().Action_AC_Prg_Setup(), {});
+    if (links_.actions != nullptr) SetActionExecuteHandler(links_.actions->Action_AC_Prg_Setup(), {});
     if (AC_Einstellung == this) AC_Einstellung = nullptr;
 }
 
@@ -503,7 +501,7 @@ QWidget* TAC_Einstellung::BuildButtonBar() {
 }
 
 void TAC_Einstellung::ConnectProgramActions() {
-    const TProgramActions& actions = AC_Program->ProgramActions();
+    const TProgramActions& actions = *links_.actions;
     SetActionExecuteHandler(actions.Action_AC_Prg_Setup(), [this] { Action_AC_Prg_SetupExecute(); });
     // The two start options run the main window's actions; their captions
     // follow the actions'.
@@ -545,10 +543,7 @@ void TAC_Einstellung::SetStatusPanelText(int index, const QString& text) {
     if (index >= 0 && index < 2) statusPanels_[index]->setText(text);
 }
 
-TmVedadAzaro* TAC_Einstellung::Hub() const {
-    if (links_.hub != nullptr) return links_.hub;
-    return AC_Program != nullptr ? AC_Program->mVedadAzaro1 : nullptr;
-}
+TmVedadAzaro* TAC_Einstellung::Hub() const { return links_.hub; }
 
 TmuDataholder* TAC_Einstellung::Holder() const {
     TmVedadAzaro* hub = Hub();
@@ -563,11 +558,11 @@ void TAC_Einstellung::LoadCheckBox(QCheckBox* box, bool value) {
 // Opening and activation
 
 void TAC_Einstellung::PrepareOpening() {
-    TmuLogging* log = ProgramLog();
+    TmuLogging* log = links_.Log();
     TmTraceScope trace(log, Kind::Procedure, "TTavrin1.Action_AC_Prg_SetupExecute");
     if (log != nullptr) log->addText("Setup ausführen...");
-    DialogFrame::HandOverTop(form_);
-    DialogFrame::PlaceBeside(form_);
+    DialogFrame::HandOverTop(links_, form_);
+    DialogFrame::PlaceBeside(links_, form_);
     if (TmuDataholder* holder = Holder()) {
         holder->clearUseIndexSection();
         LoadCheckBox(autoStart_, holder->getValueBoolean("INI|TAVRIN|AUTOSTART"));
@@ -624,7 +619,7 @@ void TAC_Einstellung::FormActivate() {
         ~Reset() { flag = false; }
     } reset{activating_};
 
-    TmuLogging* log = ProgramLog();
+    TmuLogging* log = links_.Log();
     TmTraceScope trace(log, Kind::Procedure, "TForm_AC_Einstellung1.FormActivate");
     SetStatusPanelText(1, QString());
     ok_->setToolTip(QString::fromUtf8(kOkHint));
@@ -647,7 +642,7 @@ void TAC_Einstellung::FormActivate() {
 }
 
 void TAC_Einstellung::ShowPortView() {
-    ComParameterView::Fill(portView_, ComParameterView::ProgramPortParameters());
+    ComParameterView::Fill(portView_, ComParameterView::ProgramPortParameters(links_));
 }
 
 void TAC_Einstellung::ReadSerialNumber() {
@@ -669,10 +664,9 @@ void TAC_Einstellung::ReadSerialNumber() {
 // Option handlers
 
 void TAC_Einstellung::Action_PWD_AutoCloseExecute() {
-    TmTraceScope trace(ProgramLog(), Kind::Procedure, "TForm_AC_Einstellung1.Action_PWD_AutoCloseExecute");
+    TmTraceScope trace(links_.Log(), Kind::Procedure, "TForm_AC_Einstellung1.Action_PWD_AutoCloseExecute");
     const bool ticked = autoClose_->isChecked();
-    if (AC_Program != nullptr && AC_Program->mCloseTimer_15min != nullptr)
-        AC_Program->mCloseTimer_15min->SetEnabled(ticked);
+    if (links_.closeTimer != nullptr) links_.closeTimer->SetEnabled(ticked);
     if (TmuDataholder* holder = Holder()) {
         holder->clearUseIndexSection();
         holder->setValueBoolean("INI|TAVRIN|PrgHide", ticked);
@@ -680,12 +674,12 @@ void TAC_Einstellung::Action_PWD_AutoCloseExecute() {
 }
 
 void TAC_Einstellung::RadioGroup_DesktopClick(int index) {
-    TmTraceScope trace(ProgramLog(), Kind::Procedure, "TForm_AC_Einstellung1.RadioGroup_DesktopClick");
-    if (AC_Program == nullptr || index < 0 || index >= DesktopPositionCount) return;
+    TmTraceScope trace(links_.Log(), Kind::Procedure, "TForm_AC_Einstellung1.RadioGroup_DesktopClick");
+    if (links_.actions == nullptr || index < 0 || index >= DesktopPositionCount) return;
     const int preset =
         TProgramActions::DesktopPresetIndex(QString::fromLatin1(kDesktopItems[index].storedName));
-    if (QAction* action = AC_Program->ProgramActions().Action_Desktop(preset)) action->trigger();
-    DialogFrame::PlaceBeside(form_);
+    if (QAction* action = links_.actions->Action_Desktop(preset)) action->trigger();
+    DialogFrame::PlaceBeside(links_, form_);
 }
 
 void TAC_Einstellung::SelectDelay(int seconds) {
@@ -704,12 +698,12 @@ void TAC_Einstellung::Action_NELTA_PULSTIMEExecute() {
 }
 
 void TAC_Einstellung::Action_NELTA_BeeperExecute() {
-    TmTraceScope trace(ProgramLog(), Kind::Procedure, "TForm_AC_Einstellung1.Action_NELTA_BeeperExecute");
+    TmTraceScope trace(links_.Log(), Kind::Procedure, "TForm_AC_Einstellung1.Action_NELTA_BeeperExecute");
     if (links_.box != nullptr) links_.box->SetBeeper(beeper_->isChecked());
 }
 
 void TAC_Einstellung::Action_NELTA_Default_ResetExecute() {
-    TmTraceScope trace(ProgramLog(), Kind::Procedure,
+    TmTraceScope trace(links_.Log(), Kind::Procedure,
                        "TForm_AC_Einstellung1.Action_NELTA_Default_ResetExecute");
     if (links_.box == nullptr) return;
     links_.box->FactoryReset([this](const std::string& answer) {
@@ -719,7 +713,7 @@ void TAC_Einstellung::Action_NELTA_Default_ResetExecute() {
 
 void TAC_Einstellung::Button_SetCOMPortClick() {
     if (AC_COM == nullptr) return;
-    AC_COM->Execute(DialogFrame::Placement(), &form_, ComParameterView::ProgramPortParameters());
+    AC_COM->Execute(DialogFrame::Placement(links_), &form_, ComParameterView::ProgramPortParameters(links_));
 }
 
 void TAC_Einstellung::Button_LoeschenClick() { memoCOMPort_->clear(); }

@@ -31,6 +31,7 @@
 
 #include "toolkit/Component.h"
 #include "toolkit/qt/QtForm.h"
+#include "ui/ProgramLinks.h"
 #include "ui/AC_Prg_COM.h"
 
 class QAction;
@@ -53,13 +54,10 @@ class TmVedadAzaro;
 class TAC_Einstellung : public QDialog, public TComponent {
     Q_OBJECT
 public:
-    // What the box options reach of the main window. Without a box
-    // controller the box options do nothing; with one, each is an exchange
-    // of the controller's queue (never cutting into another one).
-    struct TBoxLinks {
-        TmVedadAzaro* hub = nullptr;
-        TBoxController* box = nullptr;
-    };
+    // What the dialog reaches of the main window. Without a box controller
+    // the box options do nothing; with one, each is an exchange of the
+    // controller's queue (never cutting into another one).
+    using TBoxLinks = TProgramLinks;
 
     static constexpr int FormHelpContext = 80;
     static constexpr int SerialPageHelpContext = 110;
@@ -73,7 +71,7 @@ public:
     static constexpr const char* kCancelHint = "Abbruch \nder Einstellung und keine Sicherung";
 
     // Binds the main window's setup action to its opening and its controls
-    // to the help table when a main window exists.
+    // to the help table when `links` names them.
     explicit TAC_Einstellung(TBoxLinks links, QWidget* parent = nullptr);
     // Without box links (the box options do nothing until SetBoxLinks).
     TAC_Einstellung();

@@ -12,7 +12,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/Tavrin.h"
+#include "store/muFileIO.h"
+#include "toolkit/mVedadAzaro.h"
+#include "toolkit/muLogging.h"
+#include "ui/ProgramActions.h"
 #include "store/muFileIO.h"
 #include "store/muTraceScope.h"
 #include "toolkit/Platform.h"
@@ -40,10 +43,11 @@ QLabel* AddLabel(QWidget* parent, QtForm& form, const char* name, const QString&
 
 }  // namespace
 
-TAC_AboutBox::TAC_AboutBox(QWidget* parent)
+TAC_AboutBox::TAC_AboutBox(TProgramLinks main, QWidget* parent)
     // A dialog with the system menu (and its close box) only.
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
+      main_(std::move(main)),
       form_(this) {
     AC_AboutBox = this;
     setObjectName(QStringLiteral("AC_AboutBox"));
@@ -137,14 +141,12 @@ TAC_AboutBox::TAC_AboutBox(QWidget* parent)
         okButton_->click();
     });
 
-    if (AC_Program != nullptr) {
-        SetActionExecuteHandler(AC_Program->ProgramActions().Action_AC_Prg_Info(),
-                                [this] { Action_AC_Prg_InfoExecute(); });
-    }
+    if (main_.actions != nullptr)
+        SetActionExecuteHandler(main_.actions->Action_AC_Prg_Info(), [this] { Action_AC_Prg_InfoExecute(); });
 }
 
 TAC_AboutBox::~TAC_AboutBox() {
-    if (AC_Program != nullptr) SetActionExecuteHandler(AC_Program->ProgramActions().Action_AC_Prg_Info(), {});
+    if (main_.actions != nullptr) SetActionExecuteHandler(main_.actions->Action_AC_Prg_Info(), {});
     if (AC_AboutBox == this) AC_AboutBox = nullptr;
 }
 
@@ -155,20 +157,18 @@ QString TAC_AboutBox::DateLine(const QDate& today) {
 }
 
 void TAC_AboutBox::Prepare() {
-    TmuLogging* log = AC_Program != nullptr ? AC_Program->ProgramLogging : nullptr;
+    TmuLogging* log = main_.Log();
     TmTraceScope trace(log, TmTraceScope::Kind::Procedure, "TTavrin1.Action_AC_Prg_InfoExecute");
     if (log != nullptr) log->addText("Info ausführen...");
 
-    DialogFrame::HandOverTop(form_);
-    DialogFrame::PlaceBeside(form_);
+    DialogFrame::HandOverTop(main_, form_);
+    DialogFrame::PlaceBeside(main_, form_);
     setProperty(kHelpContextProperty, OpenedHelpContext);
 
     std::string fileVersion;
     std::string winVersion;
-    if (AC_Program != nullptr) {
-        fileVersion = AC_Program->mVedadAzaro1->FileIO()->GetFileVersion(GetPlatform().ExecutablePath());
-        winVersion = AC_Program->WinVersion;
-    }
+    if (main_.hub != nullptr) fileVersion = main_.hub->FileIO()->GetFileVersion(GetPlatform().ExecutablePath());
+    if (main_.winVersion) winVersion = main_.winVersion();
     version_->setText(QString::fromStdString(fileVersion));
     windowsVersion_->setText(QString::fromStdString(winVersion));
     productName_->setText(QStringLiteral("Tavrin"));

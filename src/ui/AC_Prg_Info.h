@@ -11,6 +11,7 @@
 
 #include "toolkit/Component.h"
 #include "toolkit/qt/QtForm.h"
+#include "ui/ProgramLinks.h"
 
 class QLabel;
 class QPushButton;
@@ -31,7 +32,8 @@ public:
 
     // Binds the main window's info action to the opening when the main
     // window exists.
-    explicit TAC_AboutBox(QWidget* parent = nullptr);
+    // Binds the main window's info action (when `main` has one) to its opening.
+    explicit TAC_AboutBox(TProgramLinks main = {}, QWidget* parent = nullptr);
     ~TAC_AboutBox() override;
 
     // The controls of the dialog as the binding services see them.
@@ -64,6 +66,7 @@ protected:
     bool event(QEvent* e) override;
 
 private:
+    TProgramLinks main_;
     QtForm form_;
     QLabel* productName_ = nullptr;
     QLabel* version_ = nullptr;

@@ -3,14 +3,13 @@
 #include <QShowEvent>
 #include <exception>
 
-#include "app/Tavrin.h"
 #include "store/muDataHolder.h"
 #include "toolkit/Platform.h"
 #include "toolkit/Timer.h"
 
 TAC_Silent* AC_Silent = nullptr;
 
-TAC_Silent::TAC_Silent(QWidget* parent)
+TAC_Silent::TAC_Silent(TSilentStartHost* host, QWidget* parent)
     // A tool window: it shows neither a frame nor a task-bar entry.
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), form_(this) {
     AC_Silent = this;
@@ -25,7 +24,7 @@ TAC_Silent::TAC_Silent(QWidget* parent)
     timer_->SetInterval(kTimerInterval);
     timer_->SetEnabled(false);
     timer_->SetOnTimer([this] { Prg_Silent_TimerTimer(); });
-    if (AC_Program != nullptr) host_ = AC_Program->SilentStartHost();
+    host_ = host;
 
     show();
 }

@@ -45,8 +45,8 @@ class TAC_Silent : public QWidget, public TComponent {
 public:
     static constexpr int kTimerInterval = 100;
 
-    // Takes its host from the main window when one exists.
-    explicit TAC_Silent(QWidget* parent = nullptr);
+    // `host` is the main window's side of the deferred start (may be null).
+    explicit TAC_Silent(TSilentStartHost* host = nullptr, QWidget* parent = nullptr);
     // Closes the main window.
     ~TAC_Silent() override;
 

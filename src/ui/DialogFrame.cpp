@@ -7,12 +7,12 @@
 #include <QPalette>
 #include <QWidget>
 
-#include "app/Tavrin.h"
 #include "toolkit/mVedadAzaro.h"
 #include "toolkit/muOperationSystem.h"
 #include "toolkit/qt/QtForm.h"
 #include "ui/ImageList.h"
 #include "ui/MainMenus.h"
+#include "ui/ProgramLinks.h"
 
 namespace DialogFrame {
 
@@ -72,27 +72,27 @@ QWidget* BuildBanner(QWidget* parent, QtForm& form, const QString& titleText, co
     return banner;
 }
 
-TmuOperationSystem* Placement() {
-    return AC_Program != nullptr ? AC_Program->mVedadAzaro1->OperationSystem() : nullptr;
+TmuOperationSystem* Placement(const TProgramLinks& main) {
+    return main.hub != nullptr && main.form != nullptr ? main.hub->OperationSystem() : nullptr;
 }
 
-bool MainWindowLocked() {
-    if (AC_Program == nullptr) return false;
-    QAction* lock = AC_Program->MainMenus().ActionLook_Or_Unlook();
+bool MainWindowLocked(const TMainMenus* menus) {
+    if (menus == nullptr) return false;
+    QAction* lock = menus->ActionLook_Or_Unlook();
     return lock != nullptr && lock->property("tag").toInt() == 1;
 }
 
-void HandOverTop(Form& dialog) {
-    if (!MainWindowLocked()) return;
-    TmuOperationSystem* os = Placement();
-    os->Delete_WindowOnTheTop(&AC_Program->Form());
+void HandOverTop(const TProgramLinks& main, Form& dialog) {
+    TmuOperationSystem* os = Placement(main);
+    if (os == nullptr || !MainWindowLocked(main.menus)) return;
+    os->Delete_WindowOnTheTop(main.form);
     os->Set_WindowOnTheTop(&dialog);
 }
 
-void PlaceBeside(Form& dialog, Form* beside) {
-    TmuOperationSystem* os = Placement();
+void PlaceBeside(const TProgramLinks& main, Form& dialog, Form* beside) {
+    TmuOperationSystem* os = Placement(main);
     if (os == nullptr) return;
-    if (beside == nullptr) beside = &AC_Program->Form();
+    if (beside == nullptr) beside = main.form;
     const TRect at = os->getDialogPosition(beside, &dialog);
     dialog.SetPosition(at.x, at.y);
 }

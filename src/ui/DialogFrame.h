@@ -8,6 +8,8 @@
 #include <QFont>
 #include <QString>
 
+class TMainMenus;
+struct TProgramLinks;
 class QLabel;
 class QWidget;
 class Form;
@@ -33,13 +35,13 @@ QWidget* BuildBanner(QWidget* parent, QtForm& form, const QString& titleText, co
                      QLabel** title = nullptr);
 
 // The main window's placement service; null without a main window.
-TmuOperationSystem* Placement();
+TmuOperationSystem* Placement(const TProgramLinks& main);
 // The main window is locked on top (tag 1 of its lock item).
-bool MainWindowLocked();
+bool MainWindowLocked(const TMainMenus* menus);
 // While the main window is locked on top: the main window is taken off the
 // top and the dialog put there instead.
-void HandOverTop(Form& dialog);
+void HandOverTop(const TProgramLinks& main, Form& dialog);
 // Places the dialog beside `beside` (the main window when null).
-void PlaceBeside(Form& dialog, Form* beside = nullptr);
+void PlaceBeside(const TProgramLinks& main, Form& dialog, Form* beside = nullptr);
 
 }  // namespace DialogFrame

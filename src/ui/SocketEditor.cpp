@@ -91,7 +91,7 @@ void TSocketEditor::Update_FormEditText(const std::string& NN) {
 
     // A main window locked on top would cover the modal dialog: the dialog
     // takes its place on top while it is shown, and gives it back.
-    const bool locked = DialogFrame::MainWindowLocked();
+    const bool locked = hooks_.locked && hooks_.locked();
     TmuOperationSystem* os = parts_.hub.OperationSystem();
     if (locked) {
         os->Delete_WindowOnTheTop(&parts_.form);

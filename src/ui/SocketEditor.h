@@ -32,6 +32,8 @@ public:
         std::function<TmuLogging*()> programLogging;
         // The edit dialog (default: the one instance AC_Edit; null when none).
         std::function<TAC_Edit*()> dialog;
+        // The main window is locked on top (default: never).
+        std::function<bool()> locked;
     };
 
     // Connects the edit actions Action_Std<NN>_Edit of the 24 sockets.

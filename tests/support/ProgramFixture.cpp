@@ -101,11 +101,11 @@ TAC_Program& TProgramFixture::Start(bool allWindows) {
     }
     program_ = new TAC_Program(&application, &port_);
     if (allWindows) {
-        einstellung_ = new TAC_Einstellung({.hub = program_->mVedadAzaro1, .box = &program_->Box()});
+        einstellung_ = new TAC_Einstellung(program_->Links());
         edit_ = new TAC_Edit();
-        about_ = new TAC_AboutBox();
-        com_ = new TAC_COM();
-        silent_ = new TAC_Silent();
+        about_ = new TAC_AboutBox(program_->Links());
+        com_ = new TAC_COM(program_->mVedadAzaro1);
+        silent_ = new TAC_Silent(program_->SilentStartHost());
     }
     ProcessEvents();
     return *program_;
