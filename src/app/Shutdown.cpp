@@ -127,7 +127,8 @@ void TShutdown::SaveSockets() {
 void TShutdown::SwitchOff(int n) {
     TmuLogging* log = Log();
     if (!parts_.box.PortOpen()) {
-        if (log) log->addWrn("Steckdose " + std::to_string(n) + " nicht ausgeschaltet: Schnittstelle geschlossen");
+        if (log)
+            log->addWrn("Steckdose " + std::to_string(n) + " nicht ausgeschaltet: Schnittstelle geschlossen");
         return;
     }
     try {
@@ -147,7 +148,8 @@ void TShutdown::ClosePort() {
     try {
         if (port->Connected()) port->SetConnected(false);
     } catch (const std::exception& e) {
-        if (TmuLogging* log = Log()) log->addErr(std::string("Fehler beim Schließen der Schnittstelle: ") + e.what());
+        if (TmuLogging* log = Log())
+            log->addErr(std::string("Fehler beim Schließen der Schnittstelle: ") + e.what());
     }
 }
 

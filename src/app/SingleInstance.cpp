@@ -1,5 +1,11 @@
 #include "app/SingleInstance.h"
 
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -9,11 +15,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <pwd.h>
-#include <sys/stat.h>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 namespace {
 
@@ -36,7 +37,7 @@ TSingleInstance::TSingleInstance(const QString& key, const QString& folder)
     : key_(key), folder_(folder.isEmpty() ? DefaultFolder() : folder) {}
 
 TSingleInstance::~TSingleInstance() {
-    if (server_) server_->close();  // removes the socket file
+    if (server_) server_->close();       // removes the socket file
     if (lockFd_ >= 0) ::close(lockFd_);  // frees the lock
 }
 
@@ -127,7 +128,8 @@ void TSingleInstance::Report(const QString& reason) {
     lastError_ = reason;
     // The program starts all the same; the user learns why a second start
     // may not find this one.
-    std::fprintf(stderr, "Tavrin: %s; ein weiterer Start wird nicht erkannt.\n", reason.toLocal8Bit().constData());
+    std::fprintf(stderr, "Tavrin: %s; ein weiterer Start wird nicht erkannt.\n",
+                 reason.toLocal8Bit().constData());
 }
 
 bool TSingleInstance::AskRunning(const QString& serverPath, int waitMs) {
@@ -143,8 +145,7 @@ bool TSingleInstance::AskRunning(const QString& serverPath, int waitMs) {
             // The answer only shows the request arrived; a busy instance
             // serves it later from its pending connection.
             while (socket.bytesAvailable() < kAnswer.size() && clock.elapsed() < waitMs)
-                if (!socket.waitForReadyRead(qMax(waitMs - static_cast<int>(clock.elapsed()), 1)))
-                    break;
+                if (!socket.waitForReadyRead(qMax(waitMs - static_cast<int>(clock.elapsed()), 1))) break;
             return socket.readAll().startsWith(kAnswer);
         }
         if (clock.elapsed() >= waitMs) return false;

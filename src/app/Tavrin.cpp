@@ -24,22 +24,22 @@
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
 #include "ui/AC_Prg_Einstellung.h"
-#include "ui/DialogFrame.h"
 #include "ui/AC_Prg_Silent.h"
 #include "ui/BoxSession.h"
+#include "ui/DialogFrame.h"
 #include "ui/EmergencyOff.h"
 #include "ui/HelpBinding.h"
+#include "ui/MainMenus.h"
+#include "ui/ProgramActions.h"
+#include "ui/ProgramView.h"
 #include "ui/SilentStart.h"
+#include "ui/SocketActions.h"
 #include "ui/SocketEditor.h"
 #include "ui/SocketPages.h"
 #include "ui/SocketSwitching.h"
 #include "ui/StatusClock.h"
 #include "ui/TrayMenu.h"
 #include "ui/WindowPlacement.h"
-#include "ui/MainMenus.h"
-#include "ui/ProgramActions.h"
-#include "ui/ProgramView.h"
-#include "ui/SocketActions.h"
 
 TAC_Program* AC_Program = nullptr;
 
@@ -112,18 +112,18 @@ void TAC_Program::CreateParts() {
         [this] { trayMenu_->HideMainWindow(); }});
     mCloseTimer_15min = windowPlacement_->mCloseTimer_15min();
     windowPlacement_->FixWindowSize();
-    trayMenu_ = std::make_unique<TTrayMenu>(TTrayMenu::TLinks{
-        this, &form_, programActions_.get(), socketActions_.get(), statusClock_.get(), windowPlacement_.get(),
-        [this] { return mVedadAzaro1->Dataholder(); }, [this] { return ProgramLogging; },
-        [this](bool value) { NoExit = value; },
-        [] {
-            if (!AC_Silent) return;
-            AC_Silent->Set_InitStart(false);
-            AC_Silent->hide();
-        },
-        [] {
-            if (AC_Silent) AC_Silent->close();
-        }});
+    trayMenu_ = std::make_unique<TTrayMenu>(
+        TTrayMenu::TLinks{this, &form_, programActions_.get(), socketActions_.get(), statusClock_.get(),
+                          windowPlacement_.get(), [this] { return mVedadAzaro1->Dataholder(); },
+                          [this] { return ProgramLogging; }, [this](bool value) { NoExit = value; },
+                          [] {
+                              if (!AC_Silent) return;
+                              AC_Silent->Set_InitStart(false);
+                              AC_Silent->hide();
+                          },
+                          [] {
+                              if (AC_Silent) AC_Silent->close();
+                          }});
 
     // The box: the controller with its one queue, the widgets that show it
     // (switching, pages, session), the deferred start; editing a socket, the
@@ -135,19 +135,24 @@ void TAC_Program::CreateParts() {
                                .atCmd = [this] { return muATCmd1; },
                                .programLogging = log,
                                .activity = [this] { set_Timer_Close_at_15_Minutes_new(); }},
-        TBoxController::TState{.InitStart = &InitStart, .ACDosenCount = &ACDosenCount, .COMPortLogging = &COMPortLogging});
+        TBoxController::TState{
+            .InitStart = &InitStart, .ACDosenCount = &ACDosenCount, .COMPortLogging = &COMPortLogging});
     box_->Queue().SetApplication(application_);
-    switching_ = std::make_unique<TSocketSwitching>(TSocketSwitching::TParts{
-        .form = &form_, .view = view_.get(), .actions = socketActions_.get(), .hub = mVedadAzaro1, .controller = box_.get()});
+    switching_ = std::make_unique<TSocketSwitching>(TSocketSwitching::TParts{.form = &form_,
+                                                                             .view = view_.get(),
+                                                                             .actions = socketActions_.get(),
+                                                                             .hub = mVedadAzaro1,
+                                                                             .controller = box_.get()});
     pages_ = std::make_unique<TSocketPages>(form_, *view_, *socketActions_, *switching_, *mVedadAzaro1, log);
     socketActions_->SetOnToggle([this](int n) { box_->Multi_Action_Steckdose_ToggleExecute(n); });
     socketActions_->SetOnButtonToggle([this](int n) { box_->Multi_Action_Steckdose_BTN_ToggleExecute(n); });
-    boxSession_ = std::make_unique<TBoxSession>(TBoxSession::TParts{.window = this,
-                                                                    .view = view_.get(),
-                                                                    .pages = pages_.get(),
-                                                                    .switching = switching_.get(),
-                                                                    .controller = box_.get(),
-                                                                    .settings = [] { return AC_Einstellung; }});
+    boxSession_ =
+        std::make_unique<TBoxSession>(TBoxSession::TParts{.window = this,
+                                                          .view = view_.get(),
+                                                          .pages = pages_.get(),
+                                                          .switching = switching_.get(),
+                                                          .controller = box_.get(),
+                                                          .settings = [] { return AC_Einstellung; }});
     box_->SetView(boxSession_.get());
     silentStart_ = std::make_unique<TSilentStart>(TSilentStart::TLinks{
         *this, *mVedadAzaro1, *programActions_, *boxSession_, [this](bool value) { Set_InitStart(value); },
@@ -157,9 +162,9 @@ void TAC_Program::CreateParts() {
         log});
     socketEditor_ = std::make_unique<TSocketEditor>(
         TSocketEditor::TParts{*this, form_, *socketActions_, *pages_, *mVedadAzaro1},
-        TSocketEditor::THooks{.programLogging = log,
-                              .dialog = {},
-                              .locked = [this] { return DialogFrame::MainWindowLocked(mainMenus_.get()); }});
+        TSocketEditor::THooks{.programLogging = log, .dialog = {}, .locked = [this] {
+                                  return DialogFrame::MainWindowLocked(mainMenus_.get());
+                              }});
     emergencyOff_ = std::make_unique<TEmergencyOff>(
         TEmergencyOff::TParts{.controller = box_.get(), .dangerOff = programActions_->Action_DangerOFF()});
     shutdown_ = std::make_unique<TShutdown>(TShutdown::TParts{*mVedadAzaro1, *box_},
@@ -169,22 +174,22 @@ void TAC_Program::CreateParts() {
 TSilentStartHost* TAC_Program::SilentStartHost() const { return silentStart_.get(); }
 
 TProgramLinks TAC_Program::Links() {
-    return TProgramLinks{
-        .hub = mVedadAzaro1,
-        .box = box_.get(),
-        .form = &form_,
-        .actions = programActions_.get(),
-        .menus = mainMenus_.get(),
-        .closeTimer = mCloseTimer_15min,
-        .silentHost = silentStart_.get(),
-        .programLogging = [this]() -> TmuLogging* { return ProgramLogging; },
-        .portParameters =
-            [this] {
-                TComParameters p;
-                p.open = get_com_parameter(p.port, p.baudRate, p.dataBits, p.stopBits, p.parity, p.flowControl);
-                return p;
-            },
-        .winVersion = [this] { return WinVersion; }};
+    return TProgramLinks{.hub = mVedadAzaro1,
+                         .box = box_.get(),
+                         .form = &form_,
+                         .actions = programActions_.get(),
+                         .menus = mainMenus_.get(),
+                         .closeTimer = mCloseTimer_15min,
+                         .silentHost = silentStart_.get(),
+                         .programLogging = [this]() -> TmuLogging* { return ProgramLogging; },
+                         .portParameters =
+                             [this] {
+                                 TComParameters p;
+                                 p.open = get_com_parameter(p.port, p.baudRate, p.dataBits, p.stopBits,
+                                                            p.parity, p.flowControl);
+                                 return p;
+                             },
+                         .winVersion = [this] { return WinVersion; }};
 }
 
 Timer* TAC_Program::Timer_Datetime() const { return statusClock_->Timer_Datetime(); }
@@ -223,8 +228,7 @@ void TAC_Program::FormCreate() {
 }
 
 void TAC_Program::SetProgramTitle() {
-    const std::string version =
-        mVedadAzaro1->FileIO()->GetFileVersion(GetPlatform().ExecutablePath());
+    const std::string version = mVedadAzaro1->FileIO()->GetFileVersion(GetPlatform().ExecutablePath());
     if (application_) application_->SetTitle("Tavrin v" + version);
 }
 
@@ -244,9 +248,7 @@ void TAC_Program::ConnectHub() {
     WinVersion = mVedadAzaro1->OperationSystem()->GetWinVersion();
 }
 
-void TAC_Program::RegisterSettingsSchema() {
-    ::RegisterSettingsSchema(*mVedadAzaro1->Dataholder());
-}
+void TAC_Program::RegisterSettingsSchema() { ::RegisterSettingsSchema(*mVedadAzaro1->Dataholder()); }
 
 void TAC_Program::TakeAppDir() { AppDir = GetPlatform().CurrentDir(); }
 
@@ -318,8 +320,8 @@ void TAC_Program::ArmAutoClose() {
     if (neltaPosition_ != 0) StartUp::ArmAutoClose(*this);
 }
 
-bool TAC_Program::get_com_parameter(std::string& port, int& baudRate, int& dataBits, int& stopBits, int& parity,
-                                    int& flowControl) const {
+bool TAC_Program::get_com_parameter(std::string& port, int& baudRate, int& dataBits, int& stopBits,
+                                    int& parity, int& flowControl) const {
     if (!ComPort1 || !ComPort1->Connected()) {
         port.clear();
         return false;
@@ -374,7 +376,8 @@ void TAC_Program::FormClose() {
     // silent-start window's destruction), and the window is no longer meant
     // to be visible.
     const int trace =
-        ProgramLogging ? ProgramLogging->addCall({"addPro", "TTavrin1.FormClose", "i_Action", "TCloseAction"}) : 0;
+        ProgramLogging ? ProgramLogging->addCall({"addPro", "TTavrin1.FormClose", "i_Action", "TCloseAction"})
+                       : 0;
     if (NoExit) {
         if (ProgramLogging) ProgramLogging->addText("Sorry NoExit verhindert das Beenden vom Programm");
         TmuDataholder* holder = mVedadAzaro1->Dataholder();
@@ -411,7 +414,8 @@ void TAC_Program::FormDestroy() {
     delete muATCmd1;
     muATCmd1 = nullptr;
 
-    const int images = ProgramLogging ? ProgramLogging->addPro("Destroy_images_from_stream in FormDestroy") : 0;
+    const int images =
+        ProgramLogging ? ProgramLogging->addPro("Destroy_images_from_stream in FormDestroy") : 0;
     if (ProgramLogging) ProgramLogging->addText("Alle Images vernichten !!!");
     switching_->FreeGlyphs();
     if (ProgramLogging) ProgramLogging->exitPro(images);
@@ -427,7 +431,9 @@ void TAC_Program::FormDestroy() {
     // tavrin.ini reaches the disk when the INI binding goes with the hub.
 }
 
-void TAC_Program::set_Timer_Close_at_15_Minutes_new() { windowPlacement_->set_Timer_Close_at_15_Minutes_new(); }
+void TAC_Program::set_Timer_Close_at_15_Minutes_new() {
+    windowPlacement_->set_Timer_Close_at_15_Minutes_new();
+}
 
 void TAC_Program::Set_InitStart(bool value) { InitStart = value; }
 
@@ -442,15 +448,15 @@ void TAC_Program::mIniCheckTimerTimer() {
 
 bool TAC_Program::WMSysCommand(SysCommand command) {
     switch (command) {
-    case SysCommand::Close:
-        hide();
-        return !NoExit;
-    case SysCommand::Minimize:
-    case SysCommand::Maximize:
-        NoExit = true;
-        return true;
-    case SysCommand::Other:
-        break;
+        case SysCommand::Close:
+            hide();
+            return !NoExit;
+        case SysCommand::Minimize:
+        case SysCommand::Maximize:
+            NoExit = true;
+            return true;
+        case SysCommand::Other:
+            break;
     }
     return true;
 }

@@ -162,31 +162,31 @@ private:
     void CreateParts();
 
     // FormCreate, step by step.
-    void SetProgramTitle();          // 1
-    void InitLockMenuItem();         // 2
-    void SetStartFlags();            // 3
-    void ConnectHub();               // 4
-    void RegisterSettingsSchema();   // 5
-    void TakeAppDir();               // 6
-    void BindMainIniFile();          // 7
-    void SetFormExtraWidth();        // 8
-    void ReadMainIni();              // 9
-    void PlaceWindow();              // 10
-    void ResolveFileNames();         // 11
-    void ReadBoxFiles();             // 12
-    void CheckAutoStart();           // 13
-    void CreateProgramLogging();     // 14
-    void PrepareATCmd();             // 15
-    void TraceFormCreateEntry();     // 16
-    void InitHelp();                 // 17
-    void LoadGlyphs();               // 18
-    void ShowSocketNames();          // 19
-    void ConfigureSerialPort();      // 20
-    void ServeMessagesOnce();        // 21
-    void SearchBox();                // 22
-    void ReportSearchResult();       // 23
-    void ArmAutoClose();             // 24
-    void TraceFormCreateExit();      // 25
+    void SetProgramTitle();         // 1
+    void InitLockMenuItem();        // 2
+    void SetStartFlags();           // 3
+    void ConnectHub();              // 4
+    void RegisterSettingsSchema();  // 5
+    void TakeAppDir();              // 6
+    void BindMainIniFile();         // 7
+    void SetFormExtraWidth();       // 8
+    void ReadMainIni();             // 9
+    void PlaceWindow();             // 10
+    void ResolveFileNames();        // 11
+    void ReadBoxFiles();            // 12
+    void CheckAutoStart();          // 13
+    void CreateProgramLogging();    // 14
+    void PrepareATCmd();            // 15
+    void TraceFormCreateEntry();    // 16
+    void InitHelp();                // 17
+    void LoadGlyphs();              // 18
+    void ShowSocketNames();         // 19
+    void ConfigureSerialPort();     // 20
+    void ServeMessagesOnce();       // 21
+    void SearchBox();               // 22
+    void ReportSearchResult();      // 23
+    void ArmAutoClose();            // 24
+    void TraceFormCreateExit();     // 25
 
     Application* application_;
     QtForm form_;

@@ -423,7 +423,8 @@ void TBoxController::set_Init_Status() {
 // Switching
 
 void TBoxController::Multi_Action_Steckdose_ToggleExecute(int n) {
-    TmTraceScope trace(ProgramLog(), Kind::Procedure, "Action_Steckdose" + std::to_string(n) + "_ToggleExecute");
+    TmTraceScope trace(ProgramLog(), Kind::Procedure,
+                       "Action_Steckdose" + std::to_string(n) + "_ToggleExecute");
     Message("Toggle ausführen für Steckdose" + std::to_string(n) + " ...");
     if (!ValidSocket(n)) return;
     if (links_.activity) links_.activity();
@@ -565,7 +566,8 @@ void TBoxController::ReadSerialNumber(std::function<void(const std::string& answ
 void TBoxController::SetDelay(bool ticked, const std::string& seconds,
                               std::function<void(const std::string& sent)> done) {
     queue_.Submit(TKind::Box, 0, [this, ticked, seconds, done = std::move(done)] {
-        TmTraceScope trace(ProgramLog(), Kind::Procedure, "TForm_AC_Einstellung1.Action_NELTA_PULSTIMEExecute");
+        TmTraceScope trace(ProgramLog(), Kind::Procedure,
+                           "TForm_AC_Einstellung1.Action_NELTA_PULSTIMEExecute");
         if (!BoxAnswers()) return;
         // No entry chosen counts as no delay.
         std::string sent = ticked ? seconds : std::string("0");

@@ -51,9 +51,9 @@ public:
     static constexpr int kSlots = 4;
 
     struct TLinks {
-        TmVedadAzaro* hub = nullptr;          // data holder, message pumping, string tools
-        SerialPort* port = nullptr;           // ComPort1
-        std::function<TmuATCmd*()> atCmd;     // the AT layer, made during the start
+        TmVedadAzaro* hub = nullptr;       // data holder, message pumping, string tools
+        SerialPort* port = nullptr;        // ComPort1
+        std::function<TmuATCmd*()> atCmd;  // the AT layer, made during the start
         std::function<TmuLogging*()> programLogging;
         // Restarts the auto-hide period (a switch counts as activity).
         std::function<void()> activity;

@@ -42,7 +42,9 @@ int ControllerSockets(const std::string& controllerType) {
     return 0;
 }
 
-std::string StatusPortPresent(const std::string& port) { return "Status: Schnittstelle " + port + " vorhanden."; }
+std::string StatusPortPresent(const std::string& port) {
+    return "Status: Schnittstelle " + port + " vorhanden.";
+}
 
 std::string StatusSetAT(const std::string& port) { return port + " > Status: Set AT commands"; }
 

@@ -268,7 +268,8 @@ bool TmuIniIO::open_inifile(const std::string& fileName) {
         log_->addVarBoolean("r_bResult", false);
         return false;
     }
-    if (const std::size_t lineEnds = TmIniDocument::CountLineEnds(bytes); lineEnds >= TmIniDocument::kMaxLines) {
+    if (const std::size_t lineEnds = TmIniDocument::CountLineEnds(bytes);
+        lineEnds >= TmIniDocument::kMaxLines) {
         log_->addErr("Die INI-Datei (" + fileName + ") ist mit " + std::to_string(lineEnds) +
                      " Zeilenenden zu lang und wird nicht gelesen.");
         log_->addVarBoolean("r_bResult", false);

@@ -1,18 +1,18 @@
 #include "toolkit/FileSystem.h"
 
-#include "toolkit/Platform.h"
-
-#include <algorithm>
-#include <cctype>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <system_error>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "toolkit/Platform.h"
 
 namespace fs = std::filesystem;
 
@@ -167,7 +167,8 @@ std::string FollowLinks(const std::string& path) {
 bool WriteInPlace(const std::string& file, const std::string& bytes) {
     const int fd = ::open(file.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0) return false;
-    bool ok = WriteAll(fd, bytes) && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && ::fsync(fd) == 0;
+    bool ok =
+        WriteAll(fd, bytes) && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && ::fsync(fd) == 0;
     if (::close(fd) != 0) ok = false;
     return ok;
 }
@@ -187,7 +188,8 @@ bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
     // A fresh temporary name beside the file, created exclusively (never
     // through a link or over anything that lies there), private until done.
     const fs::path targetPath(target);
-    const std::string dir = targetPath.has_parent_path() ? targetPath.parent_path().string() : std::string(".");
+    const std::string dir =
+        targetPath.has_parent_path() ? targetPath.parent_path().string() : std::string(".");
     std::string temp = dir + "/." + targetPath.filename().string() + ".XXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {

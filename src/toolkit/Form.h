@@ -13,8 +13,8 @@
 // Control classes as the binding services ask for them. A control "is of" a
 // class when it is that class or derived from it.
 enum class ControlClass {
-    Control,      // any control
-    Page,         // page of a page control (tab sheet)
+    Control,  // any control
+    Page,     // page of a page control (tab sheet)
     CheckBox,
     Panel,
     RadioGroup,

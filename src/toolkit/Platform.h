@@ -58,9 +58,9 @@ constexpr std::uint32_t kOsPlatformPosix = 0x10000;
 // A shell link as the platform saves it: on Windows a .lnk file, on Linux a
 // desktop entry (.desktop). Paths are real paths of the platform.
 struct TShellLink {
-    std::string name;              // display name (the link file name without extension)
-    std::string target;            // the program the link starts
-    std::string arguments;         // its command-line arguments, blank-separated
+    std::string name;       // display name (the link file name without extension)
+    std::string target;     // the program the link starts
+    std::string arguments;  // its command-line arguments, blank-separated
     std::string description;
     std::string workingDirectory;
     std::string icon;                      // icon name or path; empty: none
@@ -77,8 +77,8 @@ public:
     virtual Timer* CreateTimer() = 0;  // caller owns the result
 
     // User interaction.
-    virtual MsgResult MessageBox(const std::string& text, const std::string& caption,
-                                 MsgButtons buttons, MsgIcon icon) = 0;
+    virtual MsgResult MessageBox(const std::string& text, const std::string& caption, MsgButtons buttons,
+                                 MsgIcon icon) = 0;
     virtual void Beep() = 0;
 
     // Files and the process.

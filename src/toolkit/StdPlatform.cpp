@@ -338,7 +338,8 @@ void StdPlatform::CompleteProgramLink(TShellLink& link) {
     std::error_code ec;
     const stdfs::path program(self);
     const stdfs::path launcher = program.parent_path() / (program.filename().string() + "-launch");
-    const bool toSelf = stdfs::equivalent(link.target, program, ec) || stdfs::equivalent(link.target, launcher, ec);
+    const bool toSelf =
+        stdfs::equivalent(link.target, program, ec) || stdfs::equivalent(link.target, launcher, ec);
     if (!toSelf) return;
     if (::access(launcher.c_str(), X_OK) == 0) {
         link.target = launcher.string();

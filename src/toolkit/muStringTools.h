@@ -19,8 +19,7 @@ public:
     std::string getTextBetween(const std::string& text, const std::string& startMark,
                                const std::string& endMark) const;
     std::string joinPath(const std::string& first, const std::string& second) const;
-    std::string wrapText(const std::string& text, const std::string& front,
-                         const std::string& back) const;
+    std::string wrapText(const std::string& text, const std::string& front, const std::string& back) const;
     std::string getCharString(char character, int count) const;
     std::string getDateText() const;
     std::string getTimeText(const std::string& separator) const;

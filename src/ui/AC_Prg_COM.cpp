@@ -9,11 +9,10 @@
 #include <QVBoxLayout>
 
 #include "toolkit/mVedadAzaro.h"
-#include "ui/ProgramLinks.h"
-#include "toolkit/mVedadAzaro.h"
 #include "toolkit/muOperationSystem.h"
 #include "ui/DialogFrame.h"
 #include "ui/HelpBinding.h"
+#include "ui/ProgramLinks.h"
 
 TAC_COM* AC_COM = nullptr;
 

@@ -45,7 +45,8 @@ TAC_Edit::TAC_Edit(QWidget* parent)
     column->setSpacing(0);
 
     // Banner: the stretched background, the program icon and the title.
-    column->addWidget(DialogFrame::BuildBanner(this, form_, QStringLiteral("Editieren..."), "AC_Edit_Label", &title_));
+    column->addWidget(
+        DialogFrame::BuildBanner(this, form_, QStringLiteral("Editieren..."), "AC_Edit_Label", &title_));
 
     // The light-blue panel with the socket's settings.
     auto* panel = new QFrame(this);

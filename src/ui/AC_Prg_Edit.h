@@ -30,7 +30,7 @@ public:
     static constexpr int ClientHeight = 184;
     static constexpr int HelpContext = 170;
     // Entries of ComboBox_AC_WindowsOFF.
-    static constexpr int EntryKeep = 0;     // "Einstellung so lassen"
+    static constexpr int EntryKeep = 0;       // "Einstellung so lassen"
     static constexpr int EntrySwitchOff = 1;  // "Ausschalten"
 
     explicit TAC_Edit(QWidget* parent = nullptr);

@@ -23,7 +23,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "toolkit/mCloseTimer.h"
+#include "device/BoxController.h"
 #include "device/muATCmd.h"
 #include "store/muDataHolder.h"
 #include "store/muTraceScope.h"
@@ -31,7 +31,6 @@
 #include "toolkit/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
-#include "device/BoxController.h"
 #include "ui/DialogFrame.h"
 #include "ui/HelpBinding.h"
 #include "ui/ProgramActions.h"
@@ -72,7 +71,6 @@ const QStringList& PageParities() {
                                      QStringLiteral("Leerzeichen")};
     return list;
 }
-
 
 // The serial number in an answer to "atsn": after the first ":" up to the
 // carriage return, trimmed; empty without a ":".
@@ -691,10 +689,11 @@ void TAC_Einstellung::SetDelayActive(bool active) { delayActive_->setChecked(act
 void TAC_Einstellung::Action_NELTA_PULSTIMEExecute() {
     if (links_.box == nullptr) return;
     const bool ticked = delayActive_->isChecked();
-    links_.box->SetDelay(ticked, delayTime_->currentText().toStdString(), [this, ticked](const std::string& sent) {
-        if (!ticked) delayTime_->setCurrentIndex(0);
-        SetStatusPanelText(1, QString::fromStdString("SET: ATT" + sent));
-    });
+    links_.box->SetDelay(ticked, delayTime_->currentText().toStdString(),
+                         [this, ticked](const std::string& sent) {
+                             if (!ticked) delayTime_->setCurrentIndex(0);
+                             SetStatusPanelText(1, QString::fromStdString("SET: ATT" + sent));
+                         });
 }
 
 void TAC_Einstellung::Action_NELTA_BeeperExecute() {

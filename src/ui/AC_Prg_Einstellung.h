@@ -31,8 +31,8 @@
 
 #include "toolkit/Component.h"
 #include "toolkit/qt/QtForm.h"
-#include "ui/ProgramLinks.h"
 #include "ui/AC_Prg_COM.h"
+#include "ui/ProgramLinks.h"
 
 class QAction;
 class QButtonGroup;

@@ -13,19 +13,15 @@
 #include <QVBoxLayout>
 
 #include "store/muFileIO.h"
-#include "toolkit/mVedadAzaro.h"
-#include "toolkit/muLogging.h"
-#include "ui/ProgramActions.h"
-#include "store/muFileIO.h"
 #include "store/muTraceScope.h"
 #include "toolkit/Platform.h"
 #include "toolkit/mCloseTimer.h"
 #include "toolkit/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 #include "ui/DialogFrame.h"
-#include "ui/StatusClock.h"
 #include "ui/ImageList.h"
 #include "ui/ProgramActions.h"
+#include "ui/StatusClock.h"
 
 TAC_AboutBox* AC_AboutBox = nullptr;
 
@@ -152,8 +148,8 @@ TAC_AboutBox::~TAC_AboutBox() {
 
 QString TAC_AboutBox::DateLine(const QDate& today) {
     // The same short format as the status bar's date.
-    return QStringLiteral("(17.11.2018 - ") + QLocale().toString(today, TStatusClock::ShortDateFormat(QLocale())) +
-           QStringLiteral(")");
+    return QStringLiteral("(17.11.2018 - ") +
+           QLocale().toString(today, TStatusClock::ShortDateFormat(QLocale())) + QStringLiteral(")");
 }
 
 void TAC_AboutBox::Prepare() {
@@ -167,7 +163,8 @@ void TAC_AboutBox::Prepare() {
 
     std::string fileVersion;
     std::string winVersion;
-    if (main_.hub != nullptr) fileVersion = main_.hub->FileIO()->GetFileVersion(GetPlatform().ExecutablePath());
+    if (main_.hub != nullptr)
+        fileVersion = main_.hub->FileIO()->GetFileVersion(GetPlatform().ExecutablePath());
     if (main_.winVersion) winVersion = main_.winVersion();
     version_->setText(QString::fromStdString(fileVersion));
     windowsVersion_->setText(QString::fromStdString(winVersion));

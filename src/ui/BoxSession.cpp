@@ -38,7 +38,9 @@ void TBoxSession::Init_AC_Active() { parts_.controller->Init_AC_Active(); }
 
 void TBoxSession::set_Init_Status() { parts_.controller->set_Init_Status(); }
 
-void TBoxSession::set_Combobox_Status(const std::string& text) { parts_.controller->set_Combobox_Status(text); }
+void TBoxSession::set_Combobox_Status(const std::string& text) {
+    parts_.controller->set_Combobox_Status(text);
+}
 
 void TBoxSession::AddLogLine(const std::string& text) {
     TAC_Einstellung* settings = Settings();
@@ -96,7 +98,8 @@ void TBoxSession::ShowAllOff() {
     // The name labels show the page that is shown.
     QTabBar* bar = parts_.view->TabControl_AC_Dosen();
     const int tabIndex = bar ? bar->currentIndex() : -1;
-    if (tabIndex >= 0 && tabIndex < kPages) parts_.pages->SetACName(tabIndex * kSlots + 1, tabIndex * kSlots + kSlots);
+    if (tabIndex >= 0 && tabIndex < kPages)
+        parts_.pages->SetACName(tabIndex * kSlots + 1, tabIndex * kSlots + kSlots);
     for (int k = 1; k <= kSlots; ++k) parts_.switching->SetSpeedButtonGray(parts_.view->SpeedButton_ACX(k));
 }
 

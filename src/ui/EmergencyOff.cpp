@@ -59,8 +59,8 @@ bool TEmergencyOff::Confirmed() {
     TTopMostLowered lowered;
     // Cancel is the default button: an accidental Return or Space switches
     // nothing off.
-    return GetPlatform().MessageBox(kQuestion, kCaption, MsgButtons::OkCancelDefaultCancel, MsgIcon::Warning) ==
-           MsgResult::Ok;
+    return GetPlatform().MessageBox(kQuestion, kCaption, MsgButtons::OkCancelDefaultCancel,
+                                    MsgIcon::Warning) == MsgResult::Ok;
 }
 
 void TEmergencyOff::Action_DangerOFFExecute() {

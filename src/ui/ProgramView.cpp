@@ -1,6 +1,5 @@
 #include "ui/ProgramView.h"
 
-#include <QEvent>
 #include <QComboBox>
 #include <QEvent>
 #include <QFrame>
@@ -10,9 +9,9 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QPalette>
+#include <QPointer>
 #include <QStatusBar>
 #include <QTabBar>
-#include <QPointer>
 #include <QToolButton>
 #include <QToolTip>
 #include <QVBoxLayout>

@@ -85,7 +85,7 @@ void TSocketEditor::Update_FormEditText(const std::string& NN) {
     dialog->Edit1()->setText(QString::fromStdString(holder.getValueString(name)));
     dialog->CheckBox_WDown()->setChecked(holder.getValueBoolean(down));
     dialog->ComboBox_AC_WindowsOFF()->setCurrentIndex(holder.getValueBoolean(wdown) ? TAC_Edit::EntrySwitchOff
-                                                                                      : TAC_Edit::EntryKeep);
+                                                                                    : TAC_Edit::EntryKeep);
     holder.clearUseIndexSection();
     dialog->Edit1()->setFocus();
 

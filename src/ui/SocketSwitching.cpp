@@ -28,7 +28,9 @@ void TSocketSwitching::Multi_Action_Steckdose_BTN_ToggleExecute(int n) {
     parts_.controller->Multi_Action_Steckdose_BTN_ToggleExecute(n);
 }
 
-void TSocketSwitching::MultiAction_Steckdose_Toggle(int n) { parts_.controller->MultiAction_Steckdose_Toggle(n); }
+void TSocketSwitching::MultiAction_Steckdose_Toggle(int n) {
+    parts_.controller->MultiAction_Steckdose_Toggle(n);
+}
 
 void TSocketSwitching::MultiAction_Steckdose_Init(int n) { parts_.controller->MultiAction_Steckdose_Init(n); }
 

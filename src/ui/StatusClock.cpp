@@ -2,7 +2,6 @@
 
 #include <QDateTime>
 #include <QLabel>
-
 #include <algorithm>
 
 #include "toolkit/Platform.h"
@@ -68,7 +67,8 @@ void TStatusClock::SetPanelText(QLabel* panel, const QString& text, int leastWid
     if (!panel) return;
     panel->setText(text);
     const QMargins m = panel->contentsMargins();
-    const int needed = panel->fontMetrics().horizontalAdvance(text) + m.left() + m.right() + 2 * panel->margin() + 4;
+    const int needed =
+        panel->fontMetrics().horizontalAdvance(text) + m.left() + m.right() + 2 * panel->margin() + 4;
     panel->setMinimumWidth(std::max(leastWidth, needed));
 }
 

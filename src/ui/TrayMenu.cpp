@@ -1,11 +1,11 @@
 #include "ui/TrayMenu.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QSystemTrayIcon>
 #include <QTimer>
-#include <QCoreApplication>
 #include <QWidget>
 #include <QWindowStateChangeEvent>
 
@@ -38,7 +38,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         const QEvent::Type type = event->type();
         if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) && !*pressOnIcon_ &&
-            watched->isWidgetType() && qstrcmp(watched->metaObject()->className(), "QSystemTrayIconSys") == 0) {
+            watched->isWidgetType() &&
+            qstrcmp(watched->metaObject()->className(), "QSystemTrayIconSys") == 0) {
             *pressOnIcon_ = true;
             QTimer::singleShot(0, this, [this] { *pressOnIcon_ = false; });
         }

@@ -102,7 +102,6 @@ TEST_F(ProgramTest, CloseCommandHidesWhileNoExitAndOnlyARealCloseEndsTheLoop) {
     EXPECT_FALSE(program.isVisible());
 }
 
-
 TEST_F(ProgramTest, ActivationFinishesTheStartOnceAndNothingWithoutABox) {
     TAC_Program program(&application);
     TmuDataholder& holder = Holder(program);

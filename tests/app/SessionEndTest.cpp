@@ -1,5 +1,3 @@
-#include "app/SessionEnd.h"
-
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
@@ -7,6 +5,7 @@
 #include <csignal>
 
 #include "AppTestSupport.h"
+#include "app/SessionEnd.h"
 
 namespace {
 

@@ -23,14 +23,14 @@
 #include "app/Shutdown.h"
 #include "app/StartUp.h"
 #include "app/Tavrin.h"
+#include "device/BoxController.h"
 #include "device/SimulatedSerialPort.h"
 #include "device/muATCmd.h"
 #include "store/muDataHolder.h"
 #include "support/FakePlatform.h"
-#include "toolkit/mVedadAzaro.h"
 #include "support/ProgramFixture.h"
+#include "toolkit/mVedadAzaro.h"
 #include "ui/AC_Prg_Edit.h"
-#include "device/BoxController.h"
 #include "ui/ProgramActions.h"
 #include "ui/ProgramView.h"
 #include "ui/SocketActions.h"
@@ -74,7 +74,9 @@ std::string BoxFileText(const std::string& namePrefix = "Dose",
 
 std::string MainIniText(int comCount, const std::string& logArt = "LOG_STD") {
     return "[TAVRIN]\r\nAUTOSTART=OFF\r\nSILENT=no\r\nPrgHide=OFF\r\nFormPos=TopLeft\r\nPositionX=150\r\n"
-           "PositionY=150\r\n\r\n[Logging]\r\nLogging=ON\r\nLogArt=" + logArt + "\r\n\r\n[AC_Config]\r\n"
+           "PositionY=150\r\n\r\n[Logging]\r\nLogging=ON\r\nLogArt=" +
+           logArt +
+           "\r\n\r\n[AC_Config]\r\n"
            "AC_File=$APPDIR\\System\\AC_Config\\AC_Power_$IDX.ini\r\nAC_ID=1\r\nCOM_Count=" +
            std::to_string(comCount) + "\r\n";
 }
@@ -132,12 +134,13 @@ protected:
         atCmd = std::make_unique<TmuATCmd>();
         atCmd->SetATComPort(&port);
         atCmd->setApplication(&application);
-        box = std::make_unique<TBoxController>(
+        controller = std::make_unique<TBoxController>(
             TBoxController::TLinks{.hub = hub.get(), .port = &port, .atCmd = [this] { return atCmd.get(); }},
-            TBoxController::TState{.InitStart = &initStart, .ACDosenCount = &ACDosenCount, .COMPortLogging = &comPortLogging});
-        box->Queue().SetApplication(&application);
+            TBoxController::TState{
+                .InitStart = &initStart, .ACDosenCount = &ACDosenCount, .COMPortLogging = &comPortLogging});
+        controller->Queue().SetApplication(&application);
         shutdown = std::make_unique<TShutdown>(
-            TShutdown::TParts{*hub, *box},
+            TShutdown::TParts{*hub, *controller},
             TShutdown::TState{appDir, ACDosenCount, [] { return static_cast<TmuLogging*>(nullptr); }});
     }
 
@@ -149,7 +152,7 @@ protected:
     }
     void Release() {
         shutdown.reset();
-        box.reset();
+        controller.reset();
         atCmd.reset();
         hub.reset();
     }
@@ -175,7 +178,7 @@ protected:
     std::unique_ptr<TmVedadAzaro> hub;
     std::unique_ptr<TmuATCmd> atCmd;
     bool initStart = false;
-    std::unique_ptr<TBoxController> box;
+    std::unique_ptr<TBoxController> controller;
     std::unique_ptr<TShutdown> shutdown;
 };
 
@@ -338,8 +341,12 @@ protected:
     }
     // Sockets 2 and 3 marked "Ausschalten", socket 2 stored on.
     static std::string MarkedBoxFile() {
-        return BoxFileText("Dose", {{"ACPower02", "ON"}, {"AC_Down02", "ON"}, {"ACWDown02", "ON"},
-                                    {"ACPower03", "OFF"}, {"AC_Down03", "ON"}, {"ACWDown03", "ON"}});
+        return BoxFileText("Dose", {{"ACPower02", "ON"},
+                                    {"AC_Down02", "ON"},
+                                    {"ACWDown02", "ON"},
+                                    {"ACPower03", "OFF"},
+                                    {"AC_Down03", "ON"},
+                                    {"ACWDown03", "ON"}});
     }
     TAC_Program& StartAndInitialise() {
         TAC_Program& p = f.Start();

@@ -1,20 +1,19 @@
-#include "app/SingleInstance.h"
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <future>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <thread>
 
 #include "AppTestSupport.h"
+#include "app/SingleInstance.h"
 
 namespace {
 
@@ -53,7 +52,8 @@ TEST_F(SingleInstanceTest, SecondStartAsksTheRunningOneAndEnds) {
     EXPECT_TRUE(first.Holding());
 
     // A third start after the second is served the same way.
-    auto third = std::async(std::launch::async, [&] { return TSingleInstance("Tavrin", folder()).Claim(2000); });
+    auto third =
+        std::async(std::launch::async, [&] { return TSingleInstance("Tavrin", folder()).Claim(2000); });
     ASSERT_TRUE(ServeUntil([&] { return requests == 2; }));
     EXPECT_EQ(third.get(), Outcome::OtherRunning);
 }
@@ -99,7 +99,8 @@ TEST_F(SingleInstanceTest, StaleSocketOfACrashedInstanceIsReplaced) {
     ASSERT_EQ(probe.Claim(), Outcome::First);
     int requests = 0;
     ASSERT_TRUE(probe.Listen([&] { ++requests; }));
-    auto second = std::async(std::launch::async, [&] { return TSingleInstance("Tavrin", folder()).Claim(2000); });
+    auto second =
+        std::async(std::launch::async, [&] { return TSingleInstance("Tavrin", folder()).Claim(2000); });
     ASSERT_TRUE(ServeUntil([&] { return requests == 1; }));
     EXPECT_EQ(second.get(), Outcome::OtherRunning);
 }
@@ -183,8 +184,14 @@ TEST_F(SingleInstanceTest, TheLockFolderIsOneOnlyTheUserCanChange) {
     EXPECT_FALSE(none.LastError().isEmpty());
 
     qputenv("HOME", savedHome);
-    if (hadRuntime) qputenv("XDG_RUNTIME_DIR", savedRuntime); else qunsetenv("XDG_RUNTIME_DIR");
-    if (hadCache) qputenv("XDG_CACHE_HOME", savedCache); else qunsetenv("XDG_CACHE_HOME");
+    if (hadRuntime)
+        qputenv("XDG_RUNTIME_DIR", savedRuntime);
+    else
+        qunsetenv("XDG_RUNTIME_DIR");
+    if (hadCache)
+        qputenv("XDG_CACHE_HOME", savedCache);
+    else
+        qunsetenv("XDG_CACHE_HOME");
 }
 
 TEST_F(SingleInstanceTest, BringingForwardRestoresOrRaisesButLeavesTheTrayAlone) {

@@ -45,10 +45,13 @@ TEST_F(WindowsTest, EachWindowHasItsNameCaptionAndGlobal) {
         const char* name;
         const char* caption;
     } cases[] = {
-        {program.get(), program.get(), static_cast<QWidget*>(AC_Program), "TAC_Program", "AC_Program", "Tavrin"},
-        {einstellung.get(), einstellung.get(), static_cast<QWidget*>(AC_Einstellung), "TAC_Einstellung", "AC_Einstellung", "Tavrin"},
+        {program.get(), program.get(), static_cast<QWidget*>(AC_Program), "TAC_Program", "AC_Program",
+         "Tavrin"},
+        {einstellung.get(), einstellung.get(), static_cast<QWidget*>(AC_Einstellung), "TAC_Einstellung",
+         "AC_Einstellung", "Tavrin"},
         {edit.get(), edit.get(), static_cast<QWidget*>(AC_Edit), "TAC_Edit", "AC_Edit", "Edit"},
-        {about.get(), about.get(), static_cast<QWidget*>(AC_AboutBox), "TAC_AboutBox", "AC_AboutBox", "Tavrin"},
+        {about.get(), about.get(), static_cast<QWidget*>(AC_AboutBox), "TAC_AboutBox", "AC_AboutBox",
+         "Tavrin"},
         {com.get(), com.get(), static_cast<QWidget*>(AC_COM), "TAC_COM", "AC_COM", "Schnittstelle"},
         {silent.get(), silent.get(), static_cast<QWidget*>(AC_Silent), "TAC_Silent", "AC_Silent", "Tavrin"},
     };

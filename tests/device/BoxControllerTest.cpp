@@ -144,9 +144,13 @@ protected:
     int served = 0;
     Lines reported;
     TBoxController controller{
-        TBoxController::TLinks{.hub = &hub, .port = &port, .atCmd = [this] { return &at; }, .programLogging = {},
+        TBoxController::TLinks{.hub = &hub,
+                               .port = &port,
+                               .atCmd = [this] { return &at; },
+                               .programLogging = {},
                                .activity = {}},
-        TBoxController::TState{.InitStart = &initStart, .ACDosenCount = &acDosenCount, .COMPortLogging = &logging}};
+        TBoxController::TState{
+            .InitStart = &initStart, .ACDosenCount = &acDosenCount, .COMPortLogging = &logging}};
 };
 
 // ---- The command exchange ------------------------------------------------------
@@ -198,7 +202,8 @@ TEST_F(BoxControllerTest, EndMarkerThatNeverComesEndsAfterOneHundredAttempts) {
     const Case cases[] = {
         {"endless WAIT", TNeltaFault::Wait, 2, "RECV: WAIT"},
         // The marker with the hundredth answer still counts as a timeout.
-        {"marker at the last attempt", TNeltaFault::None, TBoxController::kWaitAttempts, "RECV: SET PORT 2 ON"},
+        {"marker at the last attempt", TNeltaFault::None, TBoxController::kWaitAttempts,
+         "RECV: SET PORT 2 ON"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -438,7 +443,8 @@ TEST_F(BoxControllerTest, TheEndStopsTheSearchAtItsNextAttempt) {
     EXPECT_LT(searchEnd - start, 3000);
     // Without the end the silent port would have been asked 100 times.
     int asked = 0;
-    for (std::size_t p = port.Written().find("at\r"); p != std::string::npos; p = port.Written().find("at\r", p + 1))
+    for (std::size_t p = port.Written().find("at\r"); p != std::string::npos;
+         p = port.Written().find("at\r", p + 1))
         ++asked;
     EXPECT_LT(asked, 10);
     EXPECT_EQ(platform.NowMs(), searchEnd);
@@ -455,12 +461,11 @@ TEST_F(BoxControllerTest, StartSequencesOfBothStartOrdersAreUnchanged) {
     // "at" and "att0".
     const Case cases[] = {
         {true,
-         {"at", "ati", "att0", "at", "at", "ati", "atv", "ato1", "att0", "atn2", "ato3", "ato4", "ato5", "att0",
-          "atn6", "ato7", "ato8", "at", "att0"}},
-        {false,
-         {"at", "ati", "at", "att0", "ato1", "atn2", "ato3", "ato4", "ato5", "atn6", "ato7", "ato8", "at", "at",
-          "ati", "atv", "ato1", "att0", "atn2", "ato3", "ato4", "ato5", "att0", "atn6", "ato7", "ato8", "at",
-          "att0"}},
+         {"at", "ati", "att0", "at", "at", "ati", "atv", "ato1", "att0", "atn2", "ato3", "ato4", "ato5",
+          "att0", "atn6", "ato7", "ato8", "at", "att0"}},
+        {false, {"at",   "ati",  "at",   "att0", "ato1", "atn2", "ato3", "ato4", "ato5", "atn6",
+                 "ato7", "ato8", "at",   "at",   "ati",  "atv",  "ato1", "att0", "atn2", "ato3",
+                 "ato4", "ato5", "att0", "atn6", "ato7", "ato8", "at",   "att0"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.initStart ? "InitStart true" : "InitStart false");

@@ -1,6 +1,6 @@
 // The real serial port on pseudo-terminals, and the mapping of COM names.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -111,9 +111,12 @@ int PlainOpenAsUser(const std::string& path) {
     int status = 0;
     if (::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
     switch (WEXITSTATUS(status)) {
-    case 0: return 0;
-    case 1: return EBUSY;
-    default: return -WEXITSTATUS(status);
+        case 0:
+            return 0;
+        case 1:
+            return EBUSY;
+        default:
+            return -WEXITSTATUS(status);
     }
 }
 

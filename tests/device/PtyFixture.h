@@ -58,7 +58,7 @@ public:
     const std::string& SlavePath() const { return slave_; }
 
     bool Write(const std::string& bytes) {
-        return ::write(master_, bytes.data(), bytes.size()) == (ssize_t)bytes.size();
+        return ::write(master_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
     }
 
     // Reads from the master until want bytes came or ms passed.

@@ -218,7 +218,8 @@ TEST_F(IniIOLoaderTest, WindowsFileRoundTripChangesOnlyTheWrittenValues) {
 // two apart.
 TEST_F(IniIOLoaderTest, UnreadableTextsLoadTheReadDefaults) {
     WriteAll(dir_ / "read.ini",
-             "[R]\r\nFlagTrue=1\r\nFlagFalse=maybe\r\nFlagYes=yes\r\nCount=12abc\r\nCountEmpty=\r\nCountHex=$1F\r\n");
+             "[R]\r\nFlagTrue=1\r\nFlagFalse=maybe\r\nFlagYes=yes\r\nCount=12abc\r\nCountEmpty=\r\nCountHex=$"
+             "1F\r\n");
     struct Case {
         const char* key;
         bool isBoolean;
@@ -227,10 +228,8 @@ TEST_F(IniIOLoaderTest, UnreadableTextsLoadTheReadDefaults) {
     } cases[] = {
         {"FlagTrue", true, 1, 0},   // a digit is no Boolean: false, not the registered true
         {"FlagFalse", true, 1, 0},  // any other text too
-        {"FlagYes", true, 0, 1},
-        {"Count", false, 7, 7},     // not a number: the registered default
-        {"CountEmpty", false, -3, -3},
-        {"CountHex", false, 7, 31},
+        {"FlagYes", true, 0, 1},       {"Count", false, 7, 7},  // not a number: the registered default
+        {"CountEmpty", false, -3, -3}, {"CountHex", false, 7, 31},
     };
     for (const Case& c : cases) {
         const std::string path = std::string("RD|R|") + c.key;

@@ -1,18 +1,16 @@
 // INI binding: slots, typed reads and writes with their checks, write-back.
 #include <gtest/gtest.h>
-
 #include <signal.h>
 #include <sys/resource.h>
 
 #include <algorithm>
-#include <vector>
-
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "store/muIniIO.h"
 #include "support/FakePlatform.h"
@@ -291,13 +289,15 @@ TEST_F(IniIOTest, AFailedWriteKeepsTheOldFileAndSaysSo) {
     io_->Log()->SetCompoID("LOG_NONE");
     io_->WriteString("TAVRIN", "FormPos", big);
     io_->Log()->SetCompoID("LOG_ALL");
-    struct sigaction ignore {}, old {};
+    struct sigaction ignore {
+    }, old{};
     ignore.sa_handler = SIG_IGN;
     ::sigaction(SIGXFSZ, &ignore, &old);
     rlimit saved{};
     ::getrlimit(RLIMIT_FSIZE, &saved);
     rlimit limit = saved;
-    limit.rlim_cur = static_cast<rlim_t>(fs::file_size(dir_ / "System" / "Logging" / "mLogging.log") + 64 * 1024);
+    limit.rlim_cur =
+        static_cast<rlim_t>(fs::file_size(dir_ / "System" / "Logging" / "mLogging.log") + 64 * 1024);
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
     io_->set_Active(false);
     ::setrlimit(RLIMIT_FSIZE, &saved);
@@ -356,16 +356,20 @@ TEST_F(IniIOTest, AFileOfTooManyLinesIsNotLoaded) {
     } cases[] = {
         {"bare line feeds", "[TAVRIN]\nFormPos=Middle\n" + std::string(many, '\n'), false},
         {"bare carriage returns", "[TAVRIN]\rFormPos=Middle\r" + std::string(many, '\r'), false},
-        {"CR LF pairs", [&] {
+        {"CR LF pairs",
+         [&] {
              std::string b = "[TAVRIN]\r\nFormPos=Middle\r\n";
              for (std::size_t i = 0; i < many; ++i) b += "\r\n";
              return b;
-         }(), false},
-        {"a long file within the bound", [&] {
+         }(),
+         false},
+        {"a long file within the bound",
+         [&] {
              std::string b = "[TAVRIN]\r\nFormPos=Middle\r\n";
              for (std::size_t i = 0; i < many / 2; ++i) b += ";\r\n";
              return b;
-         }(), true},
+         }(),
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -48,8 +48,8 @@ void FakePlatform::Unregister(FakeTimer* t) {
 
 Timer* FakePlatform::CreateTimer() { return new FakeTimer(this); }
 
-MsgResult FakePlatform::MessageBox(const std::string& text, const std::string& caption,
-                                   MsgButtons buttons, MsgIcon icon) {
+MsgResult FakePlatform::MessageBox(const std::string& text, const std::string& caption, MsgButtons buttons,
+                                   MsgIcon icon) {
     messages.push_back({text, caption, buttons, icon});
     if (onMessage) onMessage(messages.back());
     if (messageAnswers.empty()) return MsgResult::Ok;

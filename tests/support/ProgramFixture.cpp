@@ -1,7 +1,5 @@
 #include "support/ProgramFixture.h"
 
-#include "device/BoxController.h"
-
 #include <QApplication>
 #include <QCoreApplication>
 #include <cstdio>
@@ -11,6 +9,7 @@
 #include <sstream>
 
 #include "app/Tavrin.h"
+#include "device/BoxController.h"
 #include "store/muDataHolder.h"
 #include "toolkit/mVedadAzaro.h"
 #include "ui/AC_Prg_COM.h"

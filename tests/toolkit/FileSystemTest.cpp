@@ -2,7 +2,6 @@
 // folder, letter case), and replacing a file's contents while keeping the
 // file what it was.
 #include <gtest/gtest.h>
-
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -60,8 +59,8 @@ protected:
     void TearDown() override {
         std::error_code ec;
         fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add, ec);
-        for (auto it = fs::recursive_directory_iterator(root_, ec); !ec && it != fs::recursive_directory_iterator();
-             it.increment(ec))
+        for (auto it = fs::recursive_directory_iterator(root_, ec);
+             !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
             if (it->is_directory(ec) && !it->is_symlink(ec))
                 fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
         fs::remove_all(root_, ec);
@@ -94,11 +93,13 @@ TEST_F(FileSystemTest, NamesFromTheProgramsFolderNeverFindASiblingInCapitals) {
         std::string expected;
     } cases[] = {
         // "$APPDIR\SYSTEM\AC_CONFIG\AC_POWER_01.INI" after resolving.
-        {upperApp + "\\SYSTEM\\AC_CONFIG\\AC_POWER_01.INI", (app / "System/AC_Config/AC_Power_01.ini").string()},
+        {upperApp + "\\SYSTEM\\AC_CONFIG\\AC_POWER_01.INI",
+         (app / "System/AC_Config/AC_Power_01.ini").string()},
         {upperApp + "\\System\\Hilfe\\", (app / "System/Hilfe/").string()},
         {upperApp, app.string()},
         // The folder as the system spells it.
-        {app.string() + "/System/AC_Config/AC_Power_01.ini", (app / "System/AC_Config/AC_Power_01.ini").string()},
+        {app.string() + "/System/AC_Config/AC_Power_01.ini",
+         (app / "System/AC_Config/AC_Power_01.ini").string()},
         // An INI text that names the sibling in its own spelling gets it.
         {(root_ / "APP").string() + "\\System\\AC_Config\\AC_Power_01.ini",
          (root_ / "APP/System/AC_Config/AC_Power_01.ini").string()},
@@ -196,7 +197,9 @@ TEST_F(FileSystemTest, SavingKeepsTheFileWhatItWas) {
              fs::create_directory(dir / "tavrin.ini.tmp~");
              return dir / "tavrin.ini";
          },
-         [](const fs::path& dir, const fs::path&) { EXPECT_TRUE(fs::is_directory(dir / "tavrin.ini.tmp~")); }},
+         [](const fs::path& dir, const fs::path&) {
+             EXPECT_TRUE(fs::is_directory(dir / "tavrin.ini.tmp~"));
+         }},
     };
     int i = 0;
     for (const Case& c : cases) {
@@ -255,7 +258,8 @@ TEST_F(FileSystemTest, AFolderThatRefusesNewFilesStillGetsItsFileWritten) {
 TEST_F(FileSystemTest, AFailedSaveKeepsTheOldFileAndLeavesNothingBehind) {
     const fs::path file = root_ / "tavrin.ini";
     WriteAll(file, "old");
-    struct sigaction ignore {}, old {};
+    struct sigaction ignore {
+    }, old{};
     ignore.sa_handler = SIG_IGN;
     ::sigaction(SIGXFSZ, &ignore, &old);
     rlimit saved{};

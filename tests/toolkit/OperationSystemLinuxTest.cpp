@@ -139,7 +139,9 @@ protected:
     // The plain platform, with the running program placed where a test says.
     struct Platform : StdPlatform {
         std::string executable;
-        std::string ExecutablePath() override { return executable.empty() ? StdPlatform::ExecutablePath() : executable; }
+        std::string ExecutablePath() override {
+            return executable.empty() ? StdPlatform::ExecutablePath() : executable;
+        }
     } platform;
     fs::path root;
     std::vector<std::pair<std::string, std::optional<std::string>>> saved;
@@ -253,13 +255,18 @@ TEST_F(OperationSystemXdg, TheProgramsAutostartGoesThroughItsLauncher) {
                   "Type=Application\n"
                   "Name=Tavrin\n"
                   "Comment=Tavrin Link\n"
-                  "Exec=" + c.exec + "\n"
-                  "Path=" + work.string() + "\n"
-                  "Icon=tavrin\n"
-                  "Terminal=false\n");
+                  "Exec=" +
+                      c.exec +
+                      "\n"
+                      "Path=" +
+                      work.string() +
+                      "\n"
+                      "Icon=tavrin\n"
+                      "Terminal=false\n");
         if (std::system("command -v desktop-file-validate >/dev/null 2>&1") == 0) {
             const std::string out = (root / "validate.txt").string();
-            const int rc = std::system(("desktop-file-validate '" + file.string() + "' >'" + out + "' 2>&1").c_str());
+            const int rc =
+                std::system(("desktop-file-validate '" + file.string() + "' >'" + out + "' 2>&1").c_str());
             EXPECT_EQ(rc, 0) << ReadAll(out);
         }
     }

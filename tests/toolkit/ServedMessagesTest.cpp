@@ -57,10 +57,12 @@ TEST_F(ServedMessagesTest, EveryWayOfServingKeepsTheHoldersContext) {
     const Case cases[] = {
         {"ServeMessages", [&] { ServeMessages(app); }},
         {"SetProcessMessages", [&] { os->SetProcessMessages(3); }},
-        {"the logger's pump", [&] {
+        {"the logger's pump",
+         [&] {
              for (int i = 0; i < 32; ++i) log->addText("x");
          }},
-        {"the pump of a logger without its own application", [&] {
+        {"the pump of a logger without its own application",
+         [&] {
              SetProgramApplication(&app);
              for (int i = 0; i < 32; ++i) plain->addText("x");
          }},

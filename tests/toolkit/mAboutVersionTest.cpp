@@ -85,9 +85,9 @@ TEST(AboutVersion, TheHubAndTheCloseTimerCarryTheirPictures) {
         EXPECT_EQ(data[0], 'B');
         EXPECT_EQ(data[1], 'M');
         EXPECT_EQ(u32(data, 2), data.size());
-        EXPECT_EQ(u32(data, 18), 24u);                   // width
-        EXPECT_EQ(u32(data, 22), 24u);                   // height
-        EXPECT_EQ(data[28] | data[29] << 8, 32);         // bits per pixel
+        EXPECT_EQ(u32(data, 18), 24u);            // width
+        EXPECT_EQ(u32(data, 22), 24u);            // height
+        EXPECT_EQ(data[28] | data[29] << 8, 32);  // bits per pixel
         EXPECT_EQ(data.size(), 54u + 24u * 24u * 4u);
         EXPECT_EQ(c.about->Bitmap()->data, LoadAboutBitmapResource(c.number)->data);
     }

@@ -97,7 +97,6 @@ protected:
         for (int n = 1; n <= count; ++n) out.push_back(n);
         return out;
     }
-
 };
 
 TEST_F(BoxSessionTest, EightSocketBoxGetsTwoPagesAndEightEntries) {

@@ -13,9 +13,9 @@ class EmergencyOffTest : public SocketFixture {
 protected:
     void SetUp() override {}
 
-    void BuildFor(const std::string& model, int sockets) {
+    void BuildFor(const std::string& model, int socketCount) {
         Build(BoxConfig(model));
-        count = sockets;
+        count = socketCount;
         MakeTabs(count);
         view->BindActions(*form, *actions);
         acDosenCount = count;

@@ -4,9 +4,6 @@
 // missing or unreadable file).
 #include <gtest/gtest.h>
 
-#include <utility>
-#include <vector>
-
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -22,6 +19,8 @@
 #include <QTextBrowser>
 #include <fstream>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #include "app/SettingsSchema.h"
 #include "app/Tavrin.h"

@@ -1,6 +1,7 @@
 // The main window's widget content: what is registered, in which order, and
 // how the controls are laid out.
 #include <QComboBox>
+#include <QEnterEvent>
 #include <QFrame>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -11,7 +12,6 @@
 #include <QTabBar>
 #include <QToolButton>
 #include <QToolTip>
-#include <QEnterEvent>
 
 #include "LayoutFixture.h"
 #include "support/FakePlatform.h"

@@ -8,11 +8,11 @@
 #include <memory>
 
 #include "QtTestApp.h"
+#include "toolkit/StdPlatform.h"
 #include "toolkit/Timer.h"
 #include "toolkit/qt/QtApplication.h"
 #include "toolkit/qt/QtPlatform.h"
 #include "toolkit/qt/QtTimer.h"
-#include "toolkit/StdPlatform.h"
 
 namespace {
 
@@ -79,7 +79,8 @@ TEST(QtPlatform, MessageBoxOffersOkAndAbbrechen) {
                 // The key goes where the window system sends it: the box's focus.
                 QWidget* target = box->focusWidget() ? box->focusWidget() : box;
                 const int key = press == QLatin1String("Return") ? Qt::Key_Return : Qt::Key_Space;
-                const QString keyText = press == QLatin1String("Return") ? QStringLiteral("\r") : QStringLiteral(" ");
+                const QString keyText =
+                    press == QLatin1String("Return") ? QStringLiteral("\r") : QStringLiteral(" ");
                 QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, keyText);
                 QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, keyText);
                 QCoreApplication::sendEvent(target, &down);
@@ -100,8 +101,8 @@ TEST(QtPlatform, MessageBoxOffersOkAndAbbrechen) {
                 if (QString(b->text()).remove(QLatin1Char('&')) == press) b->click();
         });
         poll.start(5);
-        const MsgResult r = platform.MessageBox("Tavrin:\r\n\r\nKeine COM Schnittstelle", "Fehler",
-                                                c.buttons, MsgIcon::Error);
+        const MsgResult r = platform.MessageBox("Tavrin:\r\n\r\nKeine COM Schnittstelle", "Fehler", c.buttons,
+                                                MsgIcon::Error);
         EXPECT_EQ(r, c.result);
         EXPECT_EQ(offered, c.offered);
         EXPECT_EQ(defaultText, QLatin1String(c.defaultButton));
@@ -113,7 +114,8 @@ TEST(QtPlatform, MessageBoxOffersOkAndAbbrechen) {
 TEST(StdPlatform, WithoutAnyoneToAskTheDefaultButtonAnswers) {
     StdPlatform platform;
     EXPECT_EQ(platform.MessageBox("x", "y", MsgButtons::OkCancel, MsgIcon::None), MsgResult::Ok);
-    EXPECT_EQ(platform.MessageBox("x", "y", MsgButtons::OkCancelDefaultCancel, MsgIcon::None), MsgResult::Cancel);
+    EXPECT_EQ(platform.MessageBox("x", "y", MsgButtons::OkCancelDefaultCancel, MsgIcon::None),
+              MsgResult::Cancel);
 }
 
 TEST(QtApplication, TitleIsTheProgramsOwnAndLeavesWindowCaptionsAlone) {

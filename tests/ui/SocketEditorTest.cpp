@@ -23,7 +23,8 @@ protected:
         dialog = std::make_unique<TAC_Edit>();
         editor = std::make_unique<TSocketEditor>(
             TSocketEditor::TParts{*window, *form, *sockets, *pages, *hub},
-            TSocketEditor::THooks{[] { return static_cast<TmuLogging*>(nullptr); }, [this] { return dialog.get(); }});
+            TSocketEditor::THooks{[] { return static_cast<TmuLogging*>(nullptr); },
+                                  [this] { return dialog.get(); }});
     }
     void TearDown() override {
         editor.reset();
@@ -153,7 +154,8 @@ TEST_F(SocketEditorTest, TheDialogHasItsFormAndSitsBesideTheMainWindow) {
     EXPECT_EQ(dialog->ComboBox_AC_WindowsOFF()->itemText(1), QStringLiteral("Ausschalten"));
     EXPECT_EQ(dialog->CheckBox_WDown()->text(), QStringLiteral("Beim Beenden von Windows"));
     EXPECT_EQ(dialog->GroupBox_WDown()->title(), QStringLiteral(" Events beim Beenden von Windows"));
-    for (const char* name : {"AC_Edit_Label", "Edit1", "CheckBox_WDown", "ComboBox_AC_WindowsOFF", "OKButton_Info"})
+    for (const char* name :
+         {"AC_Edit_Label", "Edit1", "CheckBox_WDown", "ComboBox_AC_WindowsOFF", "OKButton_Info"})
         EXPECT_NE(dialog->Form().FindControl(name), nullptr) << name;
 
     window->move(600, 300);

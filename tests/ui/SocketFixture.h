@@ -23,6 +23,7 @@
 
 #include "QtTestApp.h"
 #include "app/SettingsSchema.h"
+#include "device/BoxController.h"
 #include "device/SimulatedSerialPort.h"
 #include "device/muATCmd.h"
 #include "store/muDataHolder.h"
@@ -30,7 +31,6 @@
 #include "toolkit/mVedadAzaro.h"
 #include "toolkit/qt/QtForm.h"
 #include "ui/AC_Prg_Einstellung.h"
-#include "device/BoxController.h"
 #include "ui/BoxSession.h"
 #include "ui/ImageList.h"
 #include "ui/MainMenus.h"
@@ -81,24 +81,31 @@ protected:
             TBoxController::TState{
                 .InitStart = &initStart, .ACDosenCount = &acDosenCount, .COMPortLogging = &comPortLogging});
         controller->Queue().SetApplication(&application);
-        controller->Queue().SetErrorReport([this](const std::string& text) { reportedErrors.push_back(text); });
+        controller->Queue().SetErrorReport(
+            [this](const std::string& text) { reportedErrors.push_back(text); });
         // Every wait serves the messages through the queue, as in the program.
         hub->setApplication(&controller->Queue().Pump());
         atCmd->setApplication(&controller->Queue().Pump());
-        switching = std::make_unique<TSocketSwitching>(TSocketSwitching::TParts{
-            .form = form.get(), .view = view.get(), .actions = sockets.get(), .hub = hub.get(), .controller = controller.get()});
+        switching =
+            std::make_unique<TSocketSwitching>(TSocketSwitching::TParts{.form = form.get(),
+                                                                        .view = view.get(),
+                                                                        .actions = sockets.get(),
+                                                                        .hub = hub.get(),
+                                                                        .controller = controller.get()});
         pages = std::make_unique<TSocketPages>(*form, *view, *sockets, *switching, *hub,
                                                [] { return static_cast<TmuLogging*>(nullptr); });
-        session = std::make_unique<TBoxSession>(TBoxSession::TParts{.window = window.get(),
-                                                                    .view = view.get(),
-                                                                    .pages = pages.get(),
-                                                                    .switching = switching.get(),
-                                                                    .controller = controller.get(),
-                                                                    .settings = [this] { return settings.get(); }});
+        session =
+            std::make_unique<TBoxSession>(TBoxSession::TParts{.window = window.get(),
+                                                              .view = view.get(),
+                                                              .pages = pages.get(),
+                                                              .switching = switching.get(),
+                                                              .controller = controller.get(),
+                                                              .settings = [this] { return settings.get(); }});
         controller->SetView(session.get());
         settings->SetBoxLinks({hub.get(), controller.get()});
         sockets->SetOnToggle([this](int n) { controller->Multi_Action_Steckdose_ToggleExecute(n); });
-        sockets->SetOnButtonToggle([this](int n) { controller->Multi_Action_Steckdose_BTN_ToggleExecute(n); });
+        sockets->SetOnButtonToggle(
+            [this](int n) { controller->Multi_Action_Steckdose_BTN_ToggleExecute(n); });
         switching->LoadGlyphs();
     }
 

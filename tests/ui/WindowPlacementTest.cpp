@@ -69,7 +69,8 @@ TEST_F(WindowPlacementTest, PresetsUseTheOuterSizeFrameIncluded) {
     const QSize outer = window->frameGeometry().size();
     EXPECT_EQ(placement->OuterSize(), outer);
     actions->Action_Desktop(8)->trigger();
-    EXPECT_EQ(window->frameGeometry().topLeft(), QPoint(1920 - outer.width() - 10, 1080 - outer.height() - 35));
+    EXPECT_EQ(window->frameGeometry().topLeft(),
+              QPoint(1920 - outer.width() - 10, 1080 - outer.height() - 35));
     EXPECT_EQ(window->size(), QSize(330, 560));  // not resizable
 }
 
@@ -135,7 +136,7 @@ TEST_F(WindowPlacementTest, ADialogTakesTheTopFromTheLockedWindow) {
     ASSERT_TRUE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 
     hub->OperationSystem()->Delete_WindowOnTheTop(form.get());  // the hand-over to the dialog
-    EXPECT_GT(formShow.shows, 1);  // the band change did show it again
+    EXPECT_GT(formShow.shows, 1);                               // the band change did show it again
     EXPECT_FALSE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(placement->Locked());

@@ -79,8 +79,8 @@ void SetActionExecuteHandler(QAction* action, std::function<void()> handler) {
     }
     if (!handler) return;
     auto* holder = new ExecuteHolder(action);
-    holder->connection = QObject::connect(action, &QAction::triggered, holder,
-                                          [h = std::move(handler)] { h(); });
+    holder->connection =
+        QObject::connect(action, &QAction::triggered, holder, [h = std::move(handler)] { h(); });
 }
 
 ControlClass DeduceControlClass(const QObject* object) {
@@ -117,9 +117,7 @@ struct QtControl::Link {
     ~Link() { QObject::disconnect(changed); }
 };
 
-QtControl::QtControl(QObject* object, ControlClass cls) : object_(object), class_(cls) {
-    ConnectClick();
-}
+QtControl::QtControl(QObject* object, ControlClass cls) : object_(object), class_(cls) { ConnectClick(); }
 
 QtControl::~QtControl() { QObject::disconnect(click_); }
 
@@ -155,12 +153,12 @@ void QtControl::ConnectClick() {
 bool QtControl::IsOfClass(ControlClass cls) const {
     if (cls == class_) return true;
     switch (cls) {
-    case ControlClass::Control:
-        return class_ != ControlClass::MenuItem;  // a menu item is no control
-    case ControlClass::GroupBox:
-        return class_ == ControlClass::RadioGroup;  // a radio group is a group box
-    default:
-        return false;
+        case ControlClass::Control:
+            return class_ != ControlClass::MenuItem;  // a menu item is no control
+        case ControlClass::GroupBox:
+            return class_ == ControlClass::RadioGroup;  // a radio group is a group box
+        default:
+            return false;
     }
 }
 
@@ -248,9 +246,7 @@ void QtControl::SetHint(const std::string& hint) {
         w->setToolTip(Q(hint));
 }
 
-int QtControl::HelpContext() const {
-    return object_ ? object_->property(kHelpContext).toInt() : 0;
-}
+int QtControl::HelpContext() const { return object_ ? object_->property(kHelpContext).toInt() : 0; }
 
 void QtControl::SetHelpContext(int context) {
     if (object_) object_->setProperty(kHelpContext, context);
@@ -304,8 +300,8 @@ void QtControl::SetAction(Action* action) {
     if (!a || !object_ || a == ItemAction()) return;
     link_ = std::make_unique<Link>();
     link_->action = a;
-    link_->changed = QObject::connect(a, &QAction::changed, object_.data(),
-                                      [this] { SyncFromAction(false); });
+    link_->changed =
+        QObject::connect(a, &QAction::changed, object_.data(), [this] { SyncFromAction(false); });
     SyncFromAction(true);
 }
 
@@ -344,9 +340,7 @@ QtControl* QtForm::AddControl(QObject* object, ControlClass cls) {
     return controls_.back().get();
 }
 
-QtControl* QtForm::AddControl(QObject* object) {
-    return AddControl(object, DeduceControlClass(object));
-}
+QtControl* QtForm::AddControl(QObject* object) { return AddControl(object, DeduceControlClass(object)); }
 
 QtControl* QtForm::ControlOf(const QObject* object) const {
     if (!object) return nullptr;

@@ -66,9 +66,9 @@ public:
 
     ControlClass Class() const { return class_; }
     QObject* Object() const { return object_.data(); }
-    QWidget* Widget() const;        // null for a menu item given as QAction
-    QAction* ItemAction() const;    // a menu item's action (a QMenu's menuAction)
-    QAction* BoundAction() const;   // the action bound by SetAction, or null
+    QWidget* Widget() const;       // null for a menu item given as QAction
+    QAction* ItemAction() const;   // a menu item's action (a QMenu's menuAction)
+    QAction* BoundAction() const;  // the action bound by SetAction, or null
     bool Alive() const { return !object_.isNull(); }
 
     bool IsOfClass(ControlClass cls) const override;

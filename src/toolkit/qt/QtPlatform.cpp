@@ -22,11 +22,16 @@ TRect ToRect(const QRect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
 
 QMessageBox::Icon ToIcon(MsgIcon icon) {
     switch (icon) {
-    case MsgIcon::Error: return QMessageBox::Critical;
-    case MsgIcon::Warning: return QMessageBox::Warning;
-    case MsgIcon::Information: return QMessageBox::Information;
-    case MsgIcon::Question: return QMessageBox::Question;
-    case MsgIcon::None: break;
+        case MsgIcon::Error:
+            return QMessageBox::Critical;
+        case MsgIcon::Warning:
+            return QMessageBox::Warning;
+        case MsgIcon::Information:
+            return QMessageBox::Information;
+        case MsgIcon::Question:
+            return QMessageBox::Question;
+        case MsgIcon::None:
+            break;
     }
     return QMessageBox::NoIcon;
 }
@@ -38,8 +43,8 @@ Timer* QtPlatform::CreateTimer() {
     return new QtTimer();
 }
 
-MsgResult QtPlatform::MessageBox(const std::string& text, const std::string& caption,
-                                 MsgButtons buttons, MsgIcon icon) {
+MsgResult QtPlatform::MessageBox(const std::string& text, const std::string& caption, MsgButtons buttons,
+                                 MsgIcon icon) {
     if (!HaveWidgets()) return StdPlatform::MessageBox(text, caption, buttons, icon);
     QMessageBox box;
     box.setIcon(ToIcon(icon));
