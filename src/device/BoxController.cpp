@@ -624,10 +624,9 @@ bool TBoxController::AtCancelled() const {
 
 void TBoxController::SwitchOffAtEnd(int n) {
     queue_.RequestEnd();
+    // The AT layer's waits run again for the end's own switch-offs, while
+    // the end's time lasts.
     endSwitchOff_ = true;
-    // An exchange cut short by the end is over by now; this one waits for
-    // the box while the end's time lasts.
-    if (!queue_.Running()) queue_.ResetCut();
     if (!queue_.PastEndDeadline()) {
         set_port_ato(n);
         return;

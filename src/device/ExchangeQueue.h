@@ -79,12 +79,8 @@ public:
     // A running exchange of several steps shall stop before its next step:
     // an emergency off waits or the program ends.
     bool Preempted() const { return cut_ || ending_; }
-    // Lets the next waits run again (the end's own switch-offs).
-    void ResetCut() { cut_ = false; }
 
     bool Running() const { return running_; }
-    // Messages are being served inside a wait for the box.
-    bool InsideWait() const { return serving_ > 0; }
     int Pending() const { return static_cast<int>(queue_.size()); }
 
 private:

@@ -36,12 +36,6 @@ TBoxSession::TBoxSession(TParts parts) : parts_(std::move(parts)) {}
 
 void TBoxSession::Init_AC_Active() { parts_.controller->Init_AC_Active(); }
 
-void TBoxSession::set_Init_Status() { parts_.controller->set_Init_Status(); }
-
-void TBoxSession::set_Combobox_Status(const std::string& text) {
-    parts_.controller->set_Combobox_Status(text);
-}
-
 void TBoxSession::AddLogLine(const std::string& text) {
     TAC_Einstellung* settings = Settings();
     if (settings == nullptr) return;

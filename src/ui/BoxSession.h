@@ -38,8 +38,6 @@ public:
 
     // The box initialisation (the silent-start window's timer runs it once).
     void Init_AC_Active();
-    void set_Init_Status();
-    void set_Combobox_Status(const std::string& text);
 
     // ---- What the controller shows ------------------------------------------
     void AddLogLine(const std::string& text) override;

@@ -20,14 +20,6 @@ bool TSocketSwitching::OnPage(int n, int tabIndex) {
     return tabIndex >= 0 && tabIndex < PageCount && (n - 1) / SlotCount == tabIndex;
 }
 
-void TSocketSwitching::Multi_Action_Steckdose_ToggleExecute(int n) {
-    parts_.controller->Multi_Action_Steckdose_ToggleExecute(n);
-}
-
-void TSocketSwitching::Multi_Action_Steckdose_BTN_ToggleExecute(int n) {
-    parts_.controller->Multi_Action_Steckdose_BTN_ToggleExecute(n);
-}
-
 void TSocketSwitching::MultiAction_Steckdose_Toggle(int n) {
     parts_.controller->MultiAction_Steckdose_Toggle(n);
 }

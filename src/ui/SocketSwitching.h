@@ -3,8 +3,8 @@
 // Action_Std<NN>_Toggle that the main-menu and tray entries show (caption
 // "Steckdose <n> - ON/OFF", image 1 or 0), and the glyph of the page button
 // while the socket's page is shown. The state itself (AC01|AC|ACPower<NN>)
-// and the commands to the box belong to the box controller; the user's
-// entry points here forward to it.
+// and the commands to the box belong to the box controller; the socket
+// operations here forward to it.
 #include <QIcon>
 #include <QPixmap>
 
@@ -35,10 +35,8 @@ public:
     TSocketSwitching(const TSocketSwitching&) = delete;
     TSocketSwitching& operator=(const TSocketSwitching&) = delete;
 
-    // ---- User entry points (the handlers of the socket actions) ------------
-    void Multi_Action_Steckdose_ToggleExecute(int n);
-    void Multi_Action_Steckdose_BTN_ToggleExecute(int n);
-    // The operations on one socket (the controller's).
+    // The operations on one socket (the controller's; the socket actions'
+    // handlers call the controller's entry points directly).
     void MultiAction_Steckdose_Toggle(int n);
     void MultiAction_Steckdose_Init(int n);
     void MultiAction_Steckdose_OFF(int n);

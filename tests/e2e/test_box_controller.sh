@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The one queue of the box exchange in the real program, a USB-NELTA8:
 #  1. the box vanishes in the middle of the user's "atn1": afterwards a click
-#     on a socket and the emergency off each leave the program running (each
-#     failed exchange is reported in a message), and "Beenden" still writes
-#     both files;
+#     on a socket, a switch from the tray, opening the settings dialog (its
+#     serial number and its beeper option) and the emergency off each leave
+#     the program running (each failed exchange is reported in a message),
+#     and "Beenden" still writes both files;
 #  2. a box that answers "WAIT" forever to "atn1", two clicks queued behind
 #     it, then SIGTERM: the program ends within 3 s, sends no command after
 #     the signal, and the box file holds the stored states of all three
@@ -30,6 +31,7 @@ sigterm_within() {
 
 # ---- 1. A vanished box never ends the program ----------------------------------
 make_app
+start_tray
 start_sim --model USB-NELTA8 --fault vanish --fault-after 27
 start_restored 8
 from=$(box_count)
@@ -42,6 +44,35 @@ kill -0 "$tpid" 2>/dev/null || fail "vanish: program ended after the port error"
 click_slot "$win" 2
 confirm_messages "$win" 15
 kill -0 "$tpid" 2>/dev/null || fail "vanish: program ended on a click without a box"
+
+tray_socket 3 || fail "vanish: the tray menu does not open"
+confirm_messages "$win" 15
+[ "$confirmed" -ge 1 ] || fail "vanish: the switch from the tray reported no port error"
+kill -0 "$tpid" 2>/dev/null || fail "vanish: program ended on a switch from the tray"
+
+# The settings dialog's opening reads the serial number ("at", "atsn") and
+# loads the stored beeper into its check box, which runs the beeper option:
+# each fails and is reported above the dialog; then "Ok" closes it.
+dlg=$(open_settings "$win") || fail "vanish: the settings dialog does not open"
+quiet=0
+reported=0
+for _ in $(seq 60); do
+    m=$(foreign_windows "$win" | grep -vx "$dlg" | head -1)
+    if [ -n "$m" ]; then
+        press_keys "$m" Return
+        reported=$((reported + 1))
+        quiet=0
+    else
+        quiet=$((quiet + 1))
+        [ "$quiet" -ge 15 ] && break
+    fi
+    sleep 0.1
+done
+kill -0 "$tpid" 2>/dev/null || fail "vanish: program ended when the settings dialog opened"
+[ "$reported" -ge 2 ] || fail "vanish: the settings dialog's serial number and beeper reported $reported errors"
+press_keys "$dlg" alt+o || fail "vanish: the settings dialog does not take the focus"
+for _ in $(seq 30); do [ -z "$(foreign_windows "$win")" ] && break; sleep 0.1; done
+[ -z "$(foreign_windows "$win")" ] || fail "vanish: a window stays open after the settings dialog"
 
 click_emergency "$win"
 question=$(wait_foreign "$win" 30) || fail "vanish: no emergency-off question"
@@ -65,7 +96,7 @@ expect_ini "$box" AC ACPower02 OFF
 ini_intact "$box" "$defaults/System/AC_Config/AC_Power_01.ini"
 ini_intact "$app/tavrin.ini" "$defaults/tavrin.ini"
 stop_sim
-echo "vanished: click and emergency off reported, ended with 0, files written"
+echo "vanished: click, tray, settings dialog and emergency off reported, ended with 0, files written"
 
 # ---- 2. SIGTERM during an endless WAIT with two clicks queued -------------------
 make_app
