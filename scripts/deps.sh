@@ -9,6 +9,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth x11-utils xdotool xinput imagemagick trayer
   desktop-file-utils fonts-dejavu-core procps clang-format
+  appstream file groff-base lintian
 )
 
 missing=()

@@ -70,6 +70,8 @@ std::string Printable(const std::string& command) {
 
 void Usage(std::ostream& out) {
     out << "usage: nelta-sim [options]\n"
+           "A NELTA power-socket box on a pseudo-terminal, linked as DIR/com<N> (COM<N> of\n"
+           "Tavrin with TAVRIN_COM_DIR=DIR). SIGTERM, SIGINT or SIGHUP end it.\n"
            "  --dir DIR          folder for the link com<N> (default: $TAVRIN_COM_DIR, else .)\n"
            "  --com N            port number N of the link com<N> (default 1)\n"
            "  --model M          USB-NELTA4|8|12|16|20|24 (default USB-NELTA8)\n"
@@ -82,7 +84,9 @@ void Usage(std::ostream& out) {
            "  --fault-after N    commands answered normally before the fault starts (default 0)\n"
            "  --late-ms MS       delay of a late reply (default 1500)\n"
            "  --log FILE         command log, one time-stamped line per command (appended)\n"
-           "  --help\n";
+           "  --help             this text\n"
+           "Exit status: 0 at its end or when the box vanished; 1 when the terminal, the\n"
+           "link or the log cannot be made; 2 for an invalid option.\n";
 }
 
 bool ParseInt(const char* text, int& value) {
