@@ -4,6 +4,8 @@
 #include <cctype>
 #include <exception>
 
+#include "device/ComPortMap.h"
+#include "device/PosixSerialPort.h"
 #include "device/SerialPort.h"
 #include "store/muTraceScope.h"
 #include "toolkit/Platform.h"
@@ -242,6 +244,10 @@ bool TmuATCmd::SearchCOMPorts() {
         return false;
     }
     SetTimeout(kSearchTimeout);
+    // The machine's console ports have no COM name; the trace names them.
+    if (dynamic_cast<PosixSerialPort*>(port_) != nullptr)
+        for (const TLeftOutPort& left : TComPortMap::LeftOutPorts())
+            log_->addText("COM-Port " + left.device + " übergangen: " + left.reason);
     for (int n = 1; n <= kSearchPorts && !Cancelled(); ++n) {
         const std::string name = PortName(n);
         const std::string t = "Open " + name + " Status";
