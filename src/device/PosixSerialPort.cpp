@@ -38,7 +38,17 @@ bool HungUp(int fd) {
     return (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
 }
 
+constexpr int kModemLines = TIOCM_DTR | TIOCM_RTS;
+
 }  // namespace
+
+struct PosixSerialPort::TKeptDevice {
+    termios2 tio{};
+    bool haveLines = false;  // a pseudo-terminal has none
+    int lines = 0;
+};
+
+PosixSerialPort::PosixSerialPort() = default;
 
 PosixSerialPort::~PosixSerialPort() { Close(); }
 
@@ -99,9 +109,23 @@ void PosixSerialPort::Open() {
         ::close(fd);
         Fail("ist keine serielle Schnittstelle", err);
     }
+    // What the device has now is what it gets back at the close.
+    auto kept = std::make_unique<TKeptDevice>();
+    if (::ioctl(fd, TCGETS2, &kept->tio) != 0) {
+        const int err = errno;
+        ::ioctl(fd, TIOCNXCL);
+        ::close(fd);
+        Fail("lehnt die Einstellungen ab", err);
+    }
+    kept->haveLines = ::ioctl(fd, TIOCMGET, &kept->lines) == 0;
     fd_ = fd;
+    kept_ = std::move(kept);
     devicePath_ = path;
     try {
+        // The open has raised DTR and RTS: the lines first, as early as
+        // possible, then the line settings, then the lines once more (a
+        // speed change can raise DTR again on some drivers).
+        ApplyModemLines();
         ApplySettings();
         ApplyModemLines();
     } catch (...) {
@@ -112,13 +136,43 @@ void PosixSerialPort::Open() {
 
 void PosixSerialPort::Close() {
     if (fd_ < 0) return;
+    RestoreDevice();
     // The exclusive flag belongs to the terminal, not to this descriptor:
     // clear it, or the device would stay locked for every later opener.
     ::ioctl(fd_, TIOCNXCL);
     ::flock(fd_, LOCK_UN);
     ::close(fd_);
     fd_ = -1;
+    kept_.reset();
     devicePath_.clear();
+}
+
+void PosixSerialPort::RestoreDevice() {
+    if (!kept_) return;
+    // The last bytes written go out at the program's speed: wait until the
+    // kernel's queue is empty (bounded like a write), then let the settings
+    // request wait for the transmitter itself. A queue that does not drain
+    // (a stalled device) gets the settings at once.
+    int queued = 0;
+    bool drained = true;
+    if (::ioctl(fd_, TIOCOUTQ, &queued) == 0 && queued > 0) {
+        const auto deadline =
+            Clock::now() + std::chrono::milliseconds(kWriteTotalConstant + kWriteTotalMultiplier * queued);
+        while (queued > 0 && RemainingMs(deadline) > 0) {
+            ::poll(nullptr, 0, 5);
+            if (::ioctl(fd_, TIOCOUTQ, &queued) != 0) break;
+        }
+        drained = queued <= 0;
+    }
+    ::ioctl(fd_, drained ? TCSETSW2 : TCSETS2, &kept_->tio);
+
+    if (!kept_->haveLines || (kept_->tio.c_cflag & HUPCL) != 0) return;
+    int now = 0;
+    if (::ioctl(fd_, TIOCMGET, &now) != 0) return;
+    int raise = kept_->lines & ~now & kModemLines;
+    int lower = ~kept_->lines & now & kModemLines;
+    if (raise) ::ioctl(fd_, TIOCMBIS, &raise);
+    if (lower) ::ioctl(fd_, TIOCMBIC, &lower);
 }
 
 void PosixSerialPort::ApplySettings() {
@@ -130,7 +184,9 @@ void PosixSerialPort::ApplySettings() {
                      INPCK | IUCLC | IMAXBEL);
     tio.c_oflag &= ~OPOST;
     tio.c_lflag &= ~(ECHO | ECHOE | ECHOK | ECHONL | ICANON | ISIG | IEXTEN);
-    tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | CBAUD | (CBAUD << IBSHIFT));
+    // No hang-up at the last close: the port keeps the lines as the program held them.
+    tio.c_cflag &=
+        ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | HUPCL | CBAUD | (CBAUD << IBSHIFT));
     tio.c_cflag |= CREAD | CLOCAL;
 
     switch (dataBits_) {

@@ -8,11 +8,23 @@
 // and handshake, and holds DTR and RTS inactive. Modem-line requests that a
 // pseudo-terminal refuses are not errors.
 //
+// Leaving every device as it was: opening keeps the line settings and the
+// DTR/RTS state the device has right after the open, and closing puts them
+// back (after the output has gone out, or at most the write time-out). The
+// program's own settings never hang up at the last close (HUPCL cleared).
+// When the kept settings do hang up at close, the kept DTR/RTS state is not
+// raised again before the close: the kernel lowers both lines at that close
+// anyway, and raising them first would only add a pulse. The open itself
+// raises DTR and RTS on Linux (the tty layer does it before the program can
+// act); the lines the program wants are set right after it
+// (docs/serial-ports.md).
+//
 // Time-outs: a read gives up after 500 ms plus 100 ms per requested byte, a
 // write after 1000 ms plus 100 ms per byte; neither is an error. A device
 // that has gone away (hang-up) raises SerialPortError on the next data
 // operation. The queue sizes of the data model (2048 in, 1024 out) cannot be
 // requested on this platform; the kernel's own queues are larger.
+#include <memory>
 #include <string>
 
 #include "device/SerialPort.h"
@@ -29,7 +41,7 @@ public:
     static constexpr int kInputSize = 2048;
     static constexpr int kOutputSize = 1024;
 
-    PosixSerialPort() = default;
+    PosixSerialPort();
     ~PosixSerialPort() override;
     PosixSerialPort(const PosixSerialPort&) = delete;
     PosixSerialPort& operator=(const PosixSerialPort&) = delete;
@@ -84,6 +96,9 @@ private:
     void Close();
     void ApplySettings();  // raises; leaves the port open
     void ApplyModemLines();
+    // Puts back what the device had at the open (errors are ignored: a
+    // device that went away keeps nothing).
+    void RestoreDevice();
     void RequireOpen() const;
     [[noreturn]] void Fail(const std::string& what, int code) const;
     void SettingChanged();
@@ -91,6 +106,8 @@ private:
     std::string port_ = "COM1";
     std::string devicePath_;
     int fd_ = -1;
+    struct TKeptDevice;  // the line settings and modem lines found at the open
+    std::unique_ptr<TKeptDevice> kept_;
     TBaudRate baudRate_ = TBaudRate::br9600;
     int customBaudRate_ = 9600;
     TDataBits dataBits_ = TDataBits::dbEight;

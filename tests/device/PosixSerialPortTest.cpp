@@ -3,16 +3,23 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <thread>
 
+#include "MachineTree.h"
 #include "PtyFixture.h"
 #include "device/ComPortMap.h"
 #include "device/PosixSerialPort.h"
+#include "device/muATCmd.h"
+#include "support/FakePlatform.h"
+#include "toolkit/LogTestDir.h"
+#include "toolkit/muLogging.h"
 
 namespace {
 
@@ -294,8 +301,131 @@ TEST(ComPortMap, MachineDevicesInFixedOrder) {
     const std::string d = dev.string() + "/";
     const std::vector<std::string> expected = {d + "ttyUSB2", d + "ttyUSB10", d + "ttyACM0", d + "ttyS0",
                                                d + "ttyS2"};
-    EXPECT_EQ(TComPortMap::MachineDevices(dev.string(), sys.string()), expected);
+    // No console on this tree (the machine's own console files would name one).
+    const std::string none = (root / "none").string();
+    EXPECT_EQ(TComPortMap::MachineDevices(dev.string(), sys.string(), none, none), expected);
     fs::remove_all(root);
+}
+
+// ---------------------------------------------------------------------------
+// Every port gets its line settings back
+
+// Line settings another program could have left on a port.
+const struct {
+    const char* what;
+    void (*change)(termios&);
+} kStartSettings[] = {
+    {"the terminal's defaults at 9600",
+     [](termios& t) {
+         ::cfsetispeed(&t, B9600);
+         ::cfsetospeed(&t, B9600);
+     }},
+    {"raw 115200 without hang-up, VMIN 1, VTIME 5",
+     [](termios& t) {
+         ::cfmakeraw(&t);
+         t.c_cflag = (t.c_cflag & ~HUPCL) | CLOCAL;
+         t.c_cc[VMIN] = 1;
+         t.c_cc[VTIME] = 5;
+         ::cfsetspeed(&t, B115200);
+     }},
+    {"7E2 at 1200 with RTS/CTS, XON/XOFF and output processing",
+     [](termios& t) {
+         t.c_cflag = (t.c_cflag & ~CSIZE) | CS7 | PARENB | CSTOPB | CRTSCTS | HUPCL;
+         t.c_iflag |= IXON | IXOFF | ICRNL;
+         t.c_oflag |= OPOST | ONLCR;
+         ::cfsetspeed(&t, B1200);
+     }},
+};
+
+// Applies a start setting to the terminal and gives back what it then has.
+termios Prepare(const PtyPair& pty, void (*change)(termios&)) {
+    termios t = pty.Settings();
+    change(t);
+    EXPECT_TRUE(pty.SetSettings(t));
+    return pty.Settings();
+}
+
+TEST(PosixPortRestore, LineSettingsComeBackAtTheClose) {
+    for (const auto& c : kStartSettings) {
+        for (bool byDestruction : {false, true}) {
+            SCOPED_TRACE(std::string(c.what) + (byDestruction ? ", closed by destruction" : ", closed"));
+            ComDir dir;
+            PtyPair pty;
+            ASSERT_TRUE(pty.Ok());
+            ASSERT_EQ(::symlink(pty.SlavePath().c_str(), dir.Link(2).c_str()), 0);
+            const termios before = Prepare(pty, c.change);
+
+            auto port = std::make_unique<PosixSerialPort>();
+            port->SetPort("COM2");
+            port->SetBaudRate(TBaudRate::br57600);
+            port->SetConnected(true);
+            // The program's own line while it is open: raw, no hang-up.
+            const termios during = pty.Settings();
+            EXPECT_EQ(during.c_cflag & HUPCL, 0u);
+            EXPECT_EQ(during.c_lflag & (ICANON | ECHO), 0u);
+            EXPECT_NE(SettingsDifference(before, during), "");
+            EXPECT_EQ(port->WriteText("at\r"), 3);
+            if (byDestruction)
+                port.reset();
+            else
+                port->SetConnected(false);
+            EXPECT_EQ(SettingsDifference(before, pty.Settings()), "");
+            EXPECT_EQ(pty.Received(), "at\r") << "the bytes written before the close went out";
+        }
+    }
+}
+
+// The start's search with the real port over a machine whose console is a
+// serial port: the console is never opened, every other port is opened,
+// asked and closed again and keeps the line settings it had.
+TEST(PosixPortRestore, TheSearchSkipsTheConsoleAndLeavesEveryPortAsItWas) {
+    FakePlatform platform;
+    LogTestDir logDir(platform);
+    FakeApplication app;
+    NoComDir noComDir;
+    MachineTree tree;
+    PtyPair usb, acm, console;
+    ASSERT_TRUE(usb.Ok() && acm.Ok() && console.Ok());
+    tree.Device("ttyUSB0", usb.SlavePath());
+    tree.Device("ttyACM0", acm.SlavePath());
+    tree.Device("ttyS0", console.SlavePath());
+    tree.Sys("ttyS0", "4", "serial8250");
+    tree.Console("tty0 ttyS0\n", "console=ttyS0,115200n8 quiet");
+    const FoldersScope scope(tree.Folders());
+
+    PtyPair* ptys[] = {&usb, &acm, &console};
+    std::vector<termios> before;
+    for (std::size_t i = 0; i < std::size(ptys); ++i)
+        before.push_back(Prepare(*ptys[i], kStartSettings[i].change));
+
+    PosixSerialPort port;
+    port.SetBaudRate(TBaudRate::br57600);
+    {
+        TmuATCmd at;
+        at.Log()->SetCompoID("LOG_ALL");
+        at.SetATComPort(&port);
+        at.setApplication(&app);
+        ASSERT_TRUE(at.SearchCOMPorts());
+        std::vector<int> found;
+        for (const mComPort& entry : at.ComPortList()) found.push_back(entry.PortNo);
+        EXPECT_EQ(found, (std::vector<int>{1, 2}));
+        // Nobody answers: each port is asked four times, switching from one
+        // open port to the next; the last one stays open.
+        ASSERT_TRUE(at.SearchATCmd());
+        EXPECT_TRUE(port.Connected());
+        EXPECT_EQ(port.DevicePath(), tree.Path("ttyACM0"));
+        port.SetConnected(false);
+    }
+
+    for (std::size_t i = 0; i < std::size(ptys); ++i)
+        EXPECT_EQ(SettingsDifference(before[i], ptys[i]->Settings()), "") << kStartSettings[i].what;
+    EXPECT_EQ(usb.Received(), "at\rat\rat\rat\r");
+    EXPECT_EQ(acm.Received(), "at\rat\rat\rat\r");
+    EXPECT_EQ(console.Received(), "") << "the console was written to";
+    const std::string log = logDir.Read();
+    EXPECT_NE(log.find("COM-Port " + tree.Path("ttyS0") + " übergangen: Konsole des Systems"),
+              std::string::npos)
+        << log.substr(0, 2000);
 }
 
 }  // namespace
