@@ -42,6 +42,16 @@ int ControllerSockets(const std::string& controllerType) {
     return 0;
 }
 
+const TBoxModel* ModelNamedIn(const std::string& identification) {
+    std::string upper = identification;
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    const TBoxModel* named = nullptr;
+    for (const TBoxModel& model : Models())
+        if (upper.find(model.name) != std::string::npos) named = &model;
+    return named;
+}
+
 std::string StatusPortPresent(const std::string& port) {
     return "Status: Schnittstelle " + port + " vorhanden.";
 }

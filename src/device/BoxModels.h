@@ -26,6 +26,10 @@ const std::vector<TBoxModel>& Models();
 const std::vector<TControllerType>& ControllerTypes();
 // Sockets of a controller type (exact, case-sensitive); 0 when unknown.
 int ControllerSockets(const std::string& controllerType);
+// The model an identification names: of the models whose name the
+// identification contains (after upper-casing its ASCII letters), the last
+// in table order; nullptr when it names none.
+const TBoxModel* ModelNamedIn(const std::string& identification);
 
 // Status texts.
 std::string StatusPortPresent(const std::string& port);  // "Status: Schnittstelle COM3 vorhanden."
