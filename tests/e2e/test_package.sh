@@ -32,8 +32,9 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Version)" = "${upstream}-1" ] || fail "Version: $(field Version)"
 [ "$(field Architecture)" = "$arch" ] || fail "Architecture: $(field Architecture)"
 depends="$(field Depends)"
+depends_names="$(tr ',|' '\n\n' <<<"$depends" | sed 's/^ *//; s/[ (].*//')"
 for lib in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6; do
-    grep -qE "(^|, )$lib( \(|,|$)" <<<"$depends" || fail "Depends lacks $lib: $depends"
+    grep -qxF "$lib" <<<"$depends_names" || fail "Depends lacks $lib: $depends"
 done
 grep -q '^ Installed-Size: [1-9]' <<<"$info" || fail "no Installed-Size: $info"
 
