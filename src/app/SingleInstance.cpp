@@ -16,10 +16,14 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/ControlChannel.h"
+#include "control/ControlProtocol.h"
+#include "control/RuntimeFolder.h"
+
 namespace {
 
-const QByteArray kRequest = "raise\n";
-const QByteArray kAnswer = "ok\n";
+const QByteArray kRequest = ControlProtocol::kRaise;
+const QByteArray kAnswer = ControlProtocol::kRaiseAnswer;
 
 }  // namespace
 
@@ -34,64 +38,21 @@ void BringWindowForward(QWidget* window) {
 }
 
 TSingleInstance::TSingleInstance(const QString& key, const QString& folder)
-    : key_(key), folder_(folder.isEmpty() ? DefaultFolder() : folder) {}
+    : key_(key), folder_(folder.isEmpty() ? DefaultFolder() : folder), channel_(new TControlChannel(this)) {}
 
 TSingleInstance::~TSingleInstance() {
     if (server_) server_->close();       // removes the socket file
     if (lockFd_ >= 0) ::close(lockFd_);  // frees the lock
 }
 
-namespace {
-
-// A folder that only this user can change: ours, a folder, no link, no
-// write permission for group or others.
-bool PrivateFolder(const QByteArray& path) {
-    struct stat st {};
-    return !path.isEmpty() && ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
-           st.st_uid == ::getuid() && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
-}
-
-// Makes the folder (mode 0700) with the folders above it where missing.
-bool MakePrivateFolder(const QByteArray& path) {
-    if (PrivateFolder(path)) return true;
-    const int slash = path.lastIndexOf('/');
-    if (slash > 0) {
-        const QByteArray parent = path.left(slash);
-        struct stat st {};
-        if (::stat(parent.constData(), &st) != 0 && !MakePrivateFolder(parent)) return false;
-    }
-    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) return false;
-    return PrivateFolder(path);
-}
-
-}  // namespace
-
-QString TSingleInstance::DefaultFolder() {
-    // The user's runtime folder, when it is the user's alone.
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    if (runtime.startsWith('/') && PrivateFolder(runtime)) return QString::fromLocal8Bit(runtime);
-    // Else a folder of the program in the user's cache, never the shared
-    // temporary folder, where another user could take the lock first.
-    QByteArray cache = qgetenv("XDG_CACHE_HOME");
-    if (!cache.startsWith('/')) {
-        QByteArray home = qgetenv("HOME");
-        if (!home.startsWith('/')) {
-            if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) home = pw->pw_dir;
-        }
-        if (!home.startsWith('/')) return {};
-        cache = home + "/.cache";
-    }
-    const QByteArray folder = cache + "/tavrin";
-    if (!MakePrivateFolder(folder)) return {};
-    return QString::fromLocal8Bit(folder);
-}
+QString TSingleInstance::DefaultFolder() { return QString::fromStdString(RuntimeFolder::Default()); }
 
 QString TSingleInstance::LockPath() const {
-    return folder_ + QStringLiteral("/%1-%2.lock").arg(key_).arg(::getuid());
+    return QString::fromStdString(RuntimeFolder::LockPath(folder_.toStdString(), key_.toStdString()));
 }
 
 QString TSingleInstance::ServerPath() const {
-    return folder_ + QStringLiteral("/%1-%2.socket").arg(key_).arg(::getuid());
+    return QString::fromStdString(RuntimeFolder::SocketPath(folder_.toStdString(), key_.toStdString()));
 }
 
 TSingleInstance::Outcome TSingleInstance::Claim(int waitMs) {
@@ -155,7 +116,7 @@ bool TSingleInstance::AskRunning(const QString& serverPath, int waitMs) {
 
 bool TSingleInstance::Listen(std::function<void()> onRequest) {
     if (lockFd_ < 0) return false;
-    onRequest_ = std::move(onRequest);
+    channel_->SetOnRaise(std::move(onRequest));
     if (!server_) {
         server_ = new QLocalServer(this);
         server_->setSocketOptions(QLocalServer::UserAccessOption);
@@ -169,23 +130,5 @@ bool TSingleInstance::Listen(std::function<void()> onRequest) {
 }
 
 void TSingleInstance::OnNewConnection() {
-    while (QLocalSocket* socket = server_->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { Serve(socket); });
-        if (socket->bytesAvailable() > 0) Serve(socket);
-    }
-}
-
-void TSingleInstance::Serve(QLocalSocket* socket) {
-    if (!socket->canReadLine()) {
-        if (socket->bytesAvailable() > 64) socket->abort();  // not one of ours
-        return;
-    }
-    const QByteArray line = socket->readLine(64);
-    if (line == kRequest) {
-        socket->write(kAnswer);
-        socket->flush();
-        if (onRequest_) onRequest_();
-    }
-    socket->disconnectFromServer();
+    while (QLocalSocket* socket = server_->nextPendingConnection()) channel_->Accept(socket);
 }

@@ -18,8 +18,8 @@
 #include <functional>
 
 class QLocalServer;
-class QLocalSocket;
 class QWidget;
+class TControlChannel;
 
 // What a later start asks of the running instance: a minimised window is
 // restored, a visible one is raised and activated, a hidden one (in the
@@ -45,10 +45,13 @@ public:
     // Needs no application object.
     Outcome Claim(int waitMs = 500);
 
-    // After Claim gave First: listens for later starts. Every request runs
-    // `onRequest` on the user-interface thread. False when the socket
-    // cannot be set up (the instance still runs and keeps its lock).
+    // After Claim gave First: listens for later starts and for the requests
+    // of scripts (the channel). A later start's request runs `onRequest` on
+    // the user-interface thread. False when the socket cannot be set up
+    // (the instance still runs and keeps its lock).
     bool Listen(std::function<void()> onRequest);
+    // The connections of later starts and scripts.
+    TControlChannel& Channel() { return *channel_; }
 
     bool Holding() const { return lockFd_ >= 0; }
     QString LockPath() const;
@@ -61,7 +64,6 @@ public:
 
 private:
     void OnNewConnection();
-    void Serve(QLocalSocket* socket);
     static bool AskRunning(const QString& serverPath, int waitMs);
     void Report(const QString& reason);
 
@@ -70,5 +72,5 @@ private:
     int lockFd_ = -1;
     QString lastError_;
     QLocalServer* server_ = nullptr;
-    std::function<void()> onRequest_;
+    TControlChannel* channel_ = nullptr;
 };

@@ -1,14 +1,20 @@
 // Program entry: one instance per user, the six windows, the message loop
 // when the start found a box, and the orderly end.
+#include <QAction>
 #include <QApplication>
 #include <QThread>
+#include <QTimer>
 #include <QWidget>
+#include <memory>
 
+#include "app/ControlChannel.h"
 #include "app/SessionEnd.h"
 #include "app/SingleInstance.h"
 #include "app/Tavrin.h"
+#include "control/ControlService.h"
 #include "device/BoxController.h"
 #include "toolkit/Platform.h"
+#include "toolkit/mVedadAzaro.h"
 #include "toolkit/qt/QtApplication.h"
 #include "toolkit/qt/QtPlatform.h"
 #include "ui/AC_Prg_COM.h"
@@ -16,6 +22,7 @@
 #include "ui/AC_Prg_Einstellung.h"
 #include "ui/AC_Prg_Info.h"
 #include "ui/AC_Prg_Silent.h"
+#include "ui/ProgramActions.h"
 
 int main(int argc, char** argv) {
     // 1. A running instance is asked to come forward; this process then ends
@@ -63,6 +70,22 @@ int main(int argc, char** argv) {
     auto* com = new TAC_COM(program->mVedadAzaro1);
     auto* silent = new TAC_Silent(program->SilentStartHost());
 
+    // Scripts' requests (tavrinctl) from here on; until now they were
+    // answered "not ready". Show, hide and quit run the window's own actions,
+    // quit after its answer is on its way.
+    auto trigger = [](QAction* action) {
+        return [action] { QTimer::singleShot(0, action, &QAction::trigger); };
+    };
+    TProgramActions& actions = program->ProgramActions();
+    auto control = std::make_unique<TControlService>(
+        program->Box(), *program->mVedadAzaro1->Dataholder(),
+        TControlHooks{.show = trigger(actions.Action_AC_Prg_Show()),
+                      .hide = trigger(actions.Action_AC_Prg_Hide()),
+                      .quit = trigger(actions.Action_TrayPrg_CloseExecute())});
+    instance.Channel().SetHandler([&control](const std::string& line, TControlChannel::TReply reply) {
+        control->Handle(line, std::move(reply));
+    });
+
     // 4. and 5. The message loop runs only when a box answered and the
     //    session did not end during the start.
     if (!program->ComFailed() && !sessionEnd.Requested()) {
@@ -70,6 +93,11 @@ int main(int argc, char** argv) {
         app.exec();
         looping = false;
     }
+
+    // From the end on, requests are answered "not ready" until the process
+    // ends; those still waiting for the box are answered when the end drops
+    // them.
+    instance.Channel().SetHandler(nullptr);
 
     // 6. The windows are destroyed, the last created first; the main
     //    window's destruction saves the settings.
@@ -79,6 +107,7 @@ int main(int argc, char** argv) {
     delete edit;
     delete einstellung;
     delete program;
+    control.reset();
     SetPlatform(nullptr);
     return 0;
 }

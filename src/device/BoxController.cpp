@@ -359,6 +359,7 @@ bool TBoxController::ApplyModel(const std::string& identUpper) {
         if (identUpper.find(model.name) == std::string::npos) continue;
         if (view_) view_->ShowModel(model.sockets, model.tabs);
         *state_.ACDosenCount = model.sockets;
+        modelName_ = model.name;
         known = true;
     }
     if (TmuLogging* log = ProgramLog()) log->addVarInteger("r_iACDosenCount", *state_.ACDosenCount);
@@ -456,6 +457,23 @@ void TBoxController::MultiAction_Steckdose_Toggle(int n) {
                 ": Schalten wartet, bis der laufende Austausch mit der Box beendet ist");
     // A queued switch sends the state stored when its turn comes.
     if (queued) return;
+    answered_[n] = false;
+    queue_.Submit(TKind::Switch, n, [this, n] { SendStoredState(n); });
+}
+
+bool TBoxController::StoredOn(int n) const {
+    return ValidSocket(n) && Holder().getValueBoolean(PowerPath(n));
+}
+
+void TBoxController::SwitchTo(int n, bool on) {
+    if (!ValidSocket(n)) return;
+    if (StoredOn(n) != on) {
+        Multi_Action_Steckdose_ToggleExecute(n);
+        return;
+    }
+    if (links_.activity) links_.activity();
+    if (!PortOpen() || queue_.Ending() || queue_.SwitchQueued(n)) return;
+    answered_[n] = false;
     queue_.Submit(TKind::Switch, n, [this, n] { SendStoredState(n); });
 }
 
@@ -465,10 +483,12 @@ void TBoxController::SendStoredState(int n) {
     const std::string number = std::to_string(n);
     if (on) {
         const std::string reply = SendLogged("atn" + number);
+        answered_[n] = !reply.empty();
         if (!reply.empty()) get_PortInput(reply, kWaitMarker, kEndPort);
     } else {
         // No response wait and no timeout line when switching off.
         const std::string reply = SendLogged("ato" + number);
+        answered_[n] = !reply.empty();
         if (!reply.empty()) AddMemoLine("RECV: " + reply);
     }
 }
@@ -523,6 +543,7 @@ void TBoxController::Action_DangerOFF() {
     if (view_) view_->ShowAllOff();
     const int count = std::min(*state_.ACDosenCount, kSockets);
     for (int n = 1; n <= count; ++n) MultiAction_Steckdose_OFF(n);
+    for (int n = 1; n <= kSockets; ++n) answered_[n] = false;
     queue_.SubmitEmergencyOff([this] { SendAllOff(); });
 }
 
@@ -532,6 +553,7 @@ void TBoxController::SendAllOff() {
     if (!delayReply.empty()) AddMemoLine("RECV: " + delayReply);
 
     const std::string reply = SendLogged("atoff");
+    for (int n = 1; n <= kSockets; ++n) answered_[n] = !reply.empty();
     if (!reply.empty())
         get_PortInput(reply, kWaitMarker, kEndPort);
     else

@@ -95,6 +95,21 @@ public:
     void MultiAction_Steckdose_Init(int n);
     // Stores "off" and shows it; sends nothing.
     void MultiAction_Steckdose_OFF(int n);
+    // A script's switch: socket n to `on`. A socket in the other state is
+    // toggled as a click toggles it; one already in that state counts as
+    // activity and gets its stored state sent again (unless a switch of it
+    // is queued), so the box follows whatever happened to it meanwhile.
+    void SwitchTo(int n, bool on);
+    // The last command sent for socket n (a switch or the emergency off)
+    // got an answer; false from the moment a new one is queued.
+    bool SwitchAnswered(int n) const { return ValidSocket(n) && answered_[n]; }
+    // The stored state of socket n.
+    bool StoredOn(int n) const;
+    // The model of the identified box ("USB-NELTA8"); empty before.
+    const std::string& ModelName() const { return modelName_; }
+    // The start's search and set-up of the box is still to finish.
+    bool Starting() const { return state_.InitStart != nullptr && *state_.InitStart; }
+    int SocketCount() const { return state_.ACDosenCount ? *state_.ACDosenCount : 0; }
 
     // ---- Emergency off ---------------------------------------------------------
     // After the user confirmed: with an open port every socket stored and
@@ -182,4 +197,6 @@ private:
     TBoxView* view_ = nullptr;
     TExchangeQueue queue_;
     bool endSwitchOff_ = false;
+    bool answered_[kSockets + 1] = {};
+    std::string modelName_;
 };
