@@ -112,3 +112,33 @@ std::string FormatJson(const TControlResult& result, TCtlShown shown, const std:
     }
     return out + "}\n";
 }
+
+std::string FormatPortsText(const std::vector<TComPortInfo>& ports) {
+    if (ports.empty()) return "keine serielle Schnittstelle gefunden\n";
+    std::string out = "COM     Gerät            gesucht  belegt  Treiber      by-id\n";
+    for (const TComPortInfo& port : ports) {
+        out += Pad(port.com.empty() ? "-" : port.com, 8) + Pad(port.device, 17) +
+               Pad(port.searched ? "ja" : "nein", 9) + Pad(port.inUse ? "ja" : "nein", 8) +
+               Pad(port.driver.empty() ? "-" : port.driver, 13) + (port.byId.empty() ? "-" : port.byId);
+        if (port.console) out += "  (Konsole)";
+        if (!port.note.empty()) out += "  " + port.note;
+        out += "\n";
+    }
+    return out;
+}
+
+std::string FormatPortsJson(const std::vector<TComPortInfo>& ports) {
+    std::string out = "{\"ok\":true,\"code\":0,\"ports\":[";
+    bool first = true;
+    for (const TComPortInfo& port : ports) {
+        out += first ? "" : ",";
+        first = false;
+        out += "{\"com\":" + JsonString(port.com) + ",\"device\":" + JsonString(port.device) +
+               ",\"by_id\":" + JsonString(port.byId) + ",\"driver\":" + JsonString(port.driver) +
+               ",\"console\":" + (port.console ? "true" : "false") +
+               ",\"in_use\":" + (port.inUse ? "true" : "false") +
+               ",\"searched\":" + (port.searched ? "true" : "false") + ",\"note\":" + JsonString(port.note) +
+               "}";
+    }
+    return out + "]}\n";
+}

@@ -10,6 +10,7 @@
 #include "control/SocketSelection.h"
 #include "ctl/ControlClient.h"
 #include "ctl/CtlOutput.h"
+#include "device/ComPortMap.h"
 
 namespace {
 
@@ -154,6 +155,11 @@ int RunCtl(const TCtlArguments& args, const TCtlEnvironment& environment, std::o
         case TCommand::Version:
             out << "tavrinctl " << TAVRIN_FILE_VERSION << '\n';
             return 0;
+        case TCommand::Ports: {
+            const std::vector<TComPortInfo> ports = TComPortMap::DescribePorts();
+            out << (args.json ? FormatPortsJson(ports) : FormatPortsText(ports));
+            return 0;
+        }
         default:
             break;
     }

@@ -106,4 +106,28 @@ TEST(CtlOutput, JsonIsValidForAnyName) {
               "\"name\":\"Lampe\",\"on\":true,\"end_action\":false,\"end_off\":true}]}\n");
 }
 
+TEST(CtlOutput, PortsSayWhichAreSearchedAndWhy) {
+    TComPortInfo console;
+    console.device = "/dev/ttyS0";
+    console.driver = "serial8250";
+    console.console = true;
+    console.note = "Konsole des Systems";
+    TComPortInfo usb;
+    usb.com = "COM1";
+    usb.device = "/dev/ttyUSB0";
+    usb.byId = "/dev/serial/by-id/usb-FTDI_FT232R-if00-port0";
+    usb.searched = true;
+    const std::vector<TComPortInfo> ports = {usb, console};
+    EXPECT_EQ(
+        FormatPortsJson(ports),
+        "{\"ok\":true,\"code\":0,\"ports\":[{\"com\":\"COM1\",\"device\":\"/dev/ttyUSB0\",\"by_id\":"
+        "\"/dev/serial/by-id/usb-FTDI_FT232R-if00-port0\",\"driver\":\"\",\"console\":false,\"in_use\":false,"
+        "\"searched\":true,\"note\":\"\"},{\"com\":\"\",\"device\":\"/dev/ttyS0\",\"by_id\":\"\",\"driver\":"
+        "\"serial8250\",\"console\":true,\"in_use\":false,\"searched\":false,\"note\":\"Konsole des "
+        "Systems\"}]}\n");
+    const std::string text = FormatPortsText(ports);
+    EXPECT_NE(text.find("/dev/ttyS0       nein"), std::string::npos) << text;
+    EXPECT_NE(text.find("(Konsole)"), std::string::npos) << text;
+}
+
 }  // namespace
