@@ -4,8 +4,8 @@
 #   scripts/package.sh [--build-dir DIR] [--lintian] [OUTDIR]
 #
 # Without --build-dir it configures and builds a Release build of its own in
-# build/package-build (ccache, when installed, shares the compiled objects
-# with the other build folders). With --build-dir it packages that build
+# build/package-build with Debian's hardening flags (ccache, when installed,
+# keeps its objects for the next package build). With --build-dir it packages that build
 # folder as it is, without configuring or building it again (the end-to-end
 # test packages the build it tests). Then:
 #  - `cmake --install --prefix /usr` into a staging root (DESTDIR): the
@@ -46,7 +46,7 @@ while [ $# -gt 0 ]; do
 done
 out="$(realpath -m "${out:-$root/build/package}")"
 
-for tool in cmake dpkg-deb dpkg-shlibdeps strip file gzip; do
+for tool in cmake dpkg-deb dpkg-shlibdeps dpkg-buildflags strip file gzip; do
     command -v "$tool" >/dev/null || {
         echo "package: $tool missing (scripts/deps.sh installs it)" >&2
         exit 1
@@ -55,7 +55,14 @@ done
 
 if [ -z "$build" ]; then
     build="$root/build/package-build"
+    # Debian's build flags with all hardening: fortified functions, stack
+    # protector, read-only relocations bound at the start; their -O2 in
+    # place of CMake's -O3 for Release. No debug information: the package's
+    # binaries are stripped.
+    buildflags() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1" | sed 's/\(^\| \)-g\( \|$\)/ /'; }
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+        -DCMAKE_CXX_FLAGS="$(buildflags CPPFLAGS) $(buildflags CXXFLAGS)" -DCMAKE_CXX_FLAGS_RELEASE=-DNDEBUG \
+        -DCMAKE_EXE_LINKER_FLAGS="$(buildflags LDFLAGS)" \
         -DTAVRIN_BUILD_TESTS=OFF -DTAVRIN_BUILD_BENCH=OFF >/dev/null
     cmake --build "$build" -j "$(nproc)"
 fi
