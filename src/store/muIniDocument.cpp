@@ -134,7 +134,12 @@ std::string TmIniDocument::SaveToBytes(TTextEncoding& usedEncoding) const {
     }
     std::string bytes;
     usedEncoding = encoding_;
-    if (!text_encoding::EncodeText(text, encoding_, bytes)) {
+    // A file without a mark is read by what its bytes look like: written
+    // values can make the bytes of a Windows-1252 file valid UTF-8, which
+    // would then come back as other text (other key names, other values).
+    TTextEncoding readBackAs{};
+    if (!text_encoding::EncodeText(text, encoding_, bytes) ||
+        text_encoding::DecodeText(bytes, readBackAs) != text) {
         usedEncoding = TTextEncoding::Utf8Bom;
         text_encoding::EncodeText(text, usedEncoding, bytes);
     }
@@ -187,9 +192,14 @@ bool TmIniDocument::WriteString(std::string_view section, std::string_view key, 
     }
     const std::string stored(Trim(clean));  // what a later read gives back
     if (stored == k->value) return true;
-    k->value = stored;
     Line& line = lines_[k->line];
-    line.text = line.text.substr(0, k->valueStart) + stored;
+    std::string text = line.text.substr(0, k->valueStart) + stored;
+    // A key whose name begins with "[" and a value that ends with "]" would
+    // be read back as a section line: the key would be gone from the file.
+    const std::string_view s = Trim(text);
+    if (s.size() >= 2 && s.front() == '[' && s.back() == ']') return false;
+    k->value = stored;
+    line.text = std::move(text);
     modified_ = true;
     return true;
 }

@@ -43,9 +43,10 @@ public:
     // Replaces the contents with the file's bytes. Never fails.
     void LoadFromBytes(std::string_view bytes);
     // The file's bytes in the encoding it was read in. When a written value
-    // holds a character that Windows-1252 lacks, the file is written as UTF-8
-    // with a byte-order mark instead, so that no character is lost;
-    // usedEncoding tells which encoding the bytes are in.
+    // holds a character that Windows-1252 lacks, or when the bytes would be
+    // read back as other text (Windows-1252 bytes that form valid UTF-8), the
+    // file is written as UTF-8 with a byte-order mark instead, so that no
+    // character is lost; usedEncoding tells which encoding the bytes are in.
     std::string SaveToBytes(TTextEncoding& usedEncoding) const;
     std::string SaveToBytes() const;
 
@@ -68,7 +69,9 @@ public:
     bool ReadString(std::string_view section, std::string_view key, std::string& value) const;
     // Replaces the value of an existing key. Line breaks and other control
     // characters in value become blanks, so a value cannot add lines to the
-    // file. False (and nothing changed) when the section or key is missing.
+    // file. False (and nothing changed) when the section or key is missing,
+    // and when the line would read back as a section line (a key named
+    // "[..." with a value ending in "]").
     bool WriteString(std::string_view section, std::string_view key, std::string_view value);
 
     // Section names in file order, and the key names of one section in file

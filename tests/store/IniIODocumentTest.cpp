@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "store/muIniDocument.h"
 #include "store/muTextEncoding.h"
@@ -165,6 +166,72 @@ TEST(IniIODocument, Windows1252FileTakesUtf8WhenAValueNeedsIt) {
     const std::string bytes = doc.SaveToBytes(used);
     EXPECT_EQ(used, TTextEncoding::Utf8Bom);
     EXPECT_EQ(Read(Load(bytes), "A", "Name"), "Küche ☕");
+}
+
+TEST(IniIODocument, Windows1252FileWhoseBytesWouldReadAsUtf8TakesTheMark) {
+    // Once the only byte that is not UTF-8 is written over, the rest of the
+    // file (Windows-1252 text that happens to form UTF-8) would be read as
+    // UTF-8: other values, other key names.
+    const struct {
+        const char* name;
+        std::string bytes;  // Windows-1252
+        const char* key;    // the key written with "Kueche"
+        const char* otherKey;
+        const char* otherValue;
+    } cases[] = {
+        {"value",
+         "[A]\r\nText=\xC3\xA4\r\nName=K\xFC"
+         "che\r\n",
+         "Name", "Text", "Ã¤"},
+        {"key name", "[]\n\xEF\xBB\xBF=\xFF", "ï»¿", "ï»¿", "Kueche"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TmIniDocument doc = Load(c.bytes);
+        ASSERT_EQ(doc.Encoding(), TTextEncoding::Windows1252);
+        const std::string section = doc.ReadSections().front();
+        ASSERT_TRUE(doc.WriteString(section, c.key, "Kueche"));
+        TTextEncoding used;
+        const TmIniDocument back = Load(doc.SaveToBytes(used));
+        EXPECT_EQ(used, TTextEncoding::Utf8Bom);
+        EXPECT_EQ(back.ReadSection(section), doc.ReadSection(section));
+        EXPECT_EQ(Read(back, section.c_str(), c.otherKey), c.otherValue);
+    }
+    // An unchanged file keeps its bytes.
+    const std::string bytes =
+        "[A]\r\nText=\xC3\xA4\r\nName=K\xFC"
+        "che\r\n";
+    EXPECT_EQ(Load(bytes).SaveToBytes(), bytes);
+}
+
+TEST(IniIODocument, AValueCannotTurnAKeyLineIntoASectionLine) {
+    const struct {
+        const char* file;
+        const char* key;
+        const char* value;
+        bool written;
+        const char* saved;
+    } cases[] = {
+        {"[S]\n[x=\n", "[x", "]", false, "[S]\n[x=\n"},
+        {"[S]\n [k] = a\n", "[k]", "b ]  ", false, "[S]\n [k] = a\n"},
+        {"[S]\n[k=a\n", "[k", "b]c", true, "[S]\n[k=b]c\n"},
+        {"[S]\nk=a\n", "k", "]", true, "[S]\nk=]\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        TmIniDocument doc = Load(c.file);
+        ASSERT_TRUE(doc.ValueExists("S", c.key));
+        const std::string before = Read(doc, "S", c.key);
+        EXPECT_EQ(doc.WriteString("S", c.key, c.value), c.written);
+        EXPECT_EQ(doc.Modified(), c.written);
+        if (!c.written) {
+            EXPECT_EQ(Read(doc, "S", c.key), before);
+        }
+        EXPECT_EQ(doc.SaveToBytes(), c.saved);
+        const TmIniDocument back = Load(doc.SaveToBytes());
+        EXPECT_EQ(back.ReadSections(), std::vector<std::string>{"S"});
+        EXPECT_EQ(Read(back, "S", c.key), Read(doc, "S", c.key));
+    }
 }
 
 TEST(IniIODocument, DamagedAndBinaryContentLoadsTheReadableKeys) {
