@@ -285,10 +285,12 @@ std::string TComPortMap::ById(const std::string& device, const std::string& byId
 }
 
 std::string TComPortMap::DeviceSummary(const std::string& device, const std::string& byIdDir) {
-    if (device.empty()) return {};
-    std::string text = device;
     std::error_code ec;
-    if (std::filesystem::is_symlink(device, ec)) {
+    const auto status =
+        device.empty() ? std::filesystem::file_status{} : std::filesystem::symlink_status(device, ec);
+    if (ec || !std::filesystem::exists(status)) return {};
+    std::string text = device;
+    if (std::filesystem::is_symlink(status)) {
         const auto target = std::filesystem::canonical(device, ec);
         text += " \u2192 " + (ec ? std::filesystem::read_symlink(device, ec).string() : target.string());
     }

@@ -93,8 +93,8 @@ public:
 
     // The device behind a path for a person to read: the path, with the
     // device a link leads to ("/tmp/com/com1 -> /dev/pts/3"), and its
-    // /dev/serial/by-id name on a second line where there is one. Empty for
-    // an empty path.
+    // /dev/serial/by-id name on a second line where there is one. Empty when
+    // there is nothing at the path.
     static std::string DeviceSummary(const std::string& device,
                                      const std::string& byIdDir = Folders().byIdDir);
 

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "device/ComPortMap.h"
 #include "toolkit/mVedadAzaro.h"
 #include "toolkit/muOperationSystem.h"
 #include "ui/DialogFrame.h"
@@ -78,6 +79,10 @@ void Fill(const TComParameterBoxes& boxes, const TComParameters& parameters) {
     if (!parameters.open) return;
     if (boxes.port != nullptr) {
         boxes.port->addItem(QString::fromStdString(parameters.port));
+        // The entry's hint names the device behind the COM name.
+        const std::string device = TComPortMap::DeviceSummary(TComPortMap::DevicePath(parameters.port));
+        if (!device.empty())
+            boxes.port->setItemData(boxes.port->count() - 1, QString::fromStdString(device), Qt::ToolTipRole);
         boxes.port->setCurrentIndex(0);
     }
     SelectBelow(boxes.baudRate, parameters.baudRate, kBaudRateLimit);

@@ -9,6 +9,8 @@
 #include <QWidget>
 
 #include "device/BoxController.h"
+#include "device/ComPortMap.h"
+#include "device/PosixSerialPort.h"
 #include "ui/AC_Prg_Einstellung.h"
 #include "ui/ProgramView.h"
 #include "ui/SocketPages.h"
@@ -30,6 +32,17 @@ QString MemoText(const std::string& text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// The device behind the box's COM name while its port is open: the path the
+// real port opened (another port: the COM map's device of its name) and its
+// /dev/serial/by-id name.
+QString PortDevice(const TBoxController* controller) {
+    const SerialPort* port = controller ? controller->Port() : nullptr;
+    if (port == nullptr || !port->Connected()) return {};
+    const auto* posix = dynamic_cast<const PosixSerialPort*>(port);
+    const std::string device = posix ? posix->DevicePath() : TComPortMap::DevicePath(port->Port());
+    return QString::fromStdString(TComPortMap::DeviceSummary(device));
+}
+
 }  // namespace
 
 TBoxSession::TBoxSession(TParts parts) : parts_(std::move(parts)) {}
@@ -48,6 +61,7 @@ void TBoxSession::ShowStatus(const std::string& text) {
     combo->clear();
     combo->addItem(QString::fromStdString(text));
     combo->setCurrentIndex(0);
+    combo->setToolTip(PortDevice(parts_.controller));
     combo->repaint();
 }
 

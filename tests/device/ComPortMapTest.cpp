@@ -251,6 +251,7 @@ TEST(ComPortMapDescribe, DeviceSummaryNamesTheLinkTargetAndTheIdName) {
         {tree.Path("ttyUSB0"), tree.Path("ttyUSB0") + "\n" + byId},
         {link.string(), link.string() + " \u2192 " + tree.Path("ttyUSB0") + "\n" + byId},
         {tree.Path("ttyACM0"), tree.Path("ttyACM0")},
+        {tree.Path("ttyUSB9"), ""},
         {"", ""},
     };
     for (const auto& c : cases) {
