@@ -5,9 +5,9 @@
 #
 # Without --build-dir it configures and builds a Release build of its own in
 # build/package-build with Debian's hardening flags (ccache, when installed,
-# keeps its objects for the next package build). With --build-dir it packages that build
-# folder as it is, without configuring or building it again (the end-to-end
-# test packages the build it tests). Then:
+# keeps its objects for the next package build). With --build-dir it packages
+# that build folder as it is, without configuring or building it again (the
+# end-to-end test packages the build it tests). Then:
 #  - `cmake --install --prefix /usr` into a staging root (DESTDIR): the
 #    program, tavrin-launch, tavrinctl, nelta-sim, the desktop entry, the
 #    icons, the AppStream record, the manual pages, the completion, the help,
