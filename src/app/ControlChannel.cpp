@@ -115,10 +115,17 @@ void TControlChannel::Serve(TConnection* connection) {
                 if (*alive) Serve(connection);
             });
         };
-        if (handler_)
-            handler_(line, std::move(reply));
-        else
-            reply(Refusal(TControlCode::NotReady, "Tavrin ist nicht bereit"));
+        // Served from the event loop, not from inside the socket's signal: a
+        // switch waits for the box and serves messages meanwhile, and the
+        // socket may end (and be deleted) during that wait. A request whose
+        // client has gone before its turn is not carried out.
+        QTimer::singleShot(0, this, [this, line, alive, reply = std::move(reply)] {
+            if (!*alive) return;
+            if (handler_)
+                handler_(line, reply);
+            else
+                reply(Refusal(TControlCode::NotReady, "Tavrin ist nicht bereit"));
+        });
         return;
     }
     if (socket->bytesAvailable() > static_cast<qint64>(ControlProtocol::kMaxRequest))

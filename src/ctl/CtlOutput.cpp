@@ -68,6 +68,7 @@ std::string FormatText(const TControlResult& result, TCtlShown shown) {
     std::string out;
     switch (shown) {
         case TCtlShown::Status:
+            if (!result.Ok()) break;  // the reason goes to the error output
             out += "Box " + (result.model.empty() ? std::string("?") : result.model) + " an " + result.port +
                    "\n";
             out += "Nr  Zustand  Beenden  Name\n";
