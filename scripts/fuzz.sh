@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Fuzzes the parsers of outside text with libFuzzer: INI documents, the data
 # holder's paths, the box's answers, the help file (tests/fuzz/).
-# Usage: scripts/fuzz.sh [seconds per target]   (default 120)
+# Usage: scripts/fuzz.sh [seconds per target] [target...]
+#        (default 120 s; all targets: fuzz_ini_document fuzz_data_holder
+#        fuzz_at_reply fuzz_help_file)
 #
 # Builds the preset "fuzz" (clang, ASan, UBSan) and runs the targets one
 # after the other, each with its stored corpus tests/fuzz/corpus/<target>/
@@ -20,6 +22,7 @@ work="${FUZZ_WORK:-/tmp/tavrin-fuzz}"
 corpus_max="${FUZZ_CORPUS_MAX:-48}"
 max_len=4000
 targets=(fuzz_ini_document fuzz_data_holder fuzz_at_reply fuzz_help_file)
+if [ $# -gt 1 ]; then targets=("${@:2}"); fi
 
 cmake --preset fuzz >/dev/null
 nice -n 10 cmake --build --preset fuzz -j 2 --target "${targets[@]}"
@@ -45,14 +48,14 @@ for t in "${targets[@]}"; do
         -print_final_stats=1 -artifact_prefix="$artifacts/" "$scratch" "$stored" >"$log" 2>&1
     rc=$?
     set -e
-    grep -E '^#[0-9]+ +DONE|^stat::' "$log" || tail -n 5 "$log"
-    done_line=$(grep -E '^#[0-9]+ ' "$log" | tail -n 1 || true)
+    grep -E '^#[0-9]+[[:space:]]+DONE|^stat::' "$log" || tail -n 5 "$log"
+    done_line=$(grep -E '^#[0-9]+[[:space:]]' "$log" | tail -n 1 || true)
     cov=$(sed -nE 's/.* cov: ([0-9]+).*/\1/p' <<<"$done_line")
     ft=$(sed -nE 's/.* ft: ([0-9]+).*/\1/p' <<<"$done_line")
     execs=$(sed -nE 's/^stat::number_of_executed_units: *([0-9]+).*/\1/p' "$log" | tail -n 1)
     rate=$(sed -nE 's/^stat::average_exec_per_sec: *([0-9]+).*/\1/p' "$log" | tail -n 1)
     result=ok
-    crash=$(find "$artifacts" -maxdepth 1 -type f \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' -o -name 'oom-*' \) | head -n 1)
+    crash=$(find "$artifacts" -maxdepth 1 -type f \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' -o -name 'oom-*' \) | sort | head -n 1 || true)
     if [ "$rc" -ne 0 ] || [ -n "$crash" ]; then
         failed=1
         result="FAILED (exit $rc)"

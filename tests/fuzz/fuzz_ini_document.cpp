@@ -12,14 +12,31 @@
 //   as written. A write is refused only where the key's line would read
 //   back as a section line (a key named "[..." and a value ending in "]").
 // - A write to a key the file does not have changes nothing.
+// - Through the INI binding (TmuIniIO, the file on disk): every key reads as
+//   the document's text; an integer reads by the INI notation (decimal in
+//   32 bits, or "$"/"0x" and up to eight hexadecimal digits, with a sign)
+//   or gives the default; ON/YES and OFF/NO read as switches, anything
+//   else gives the default; a missing key gives the default. A file that
+//   was only read is left as it was; an integer written and saved is read
+//   back as written, and the file keeps its lines.
+#include <unistd.h>
+
+#include <cctype>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "FuzzCheck.h"
 #include "store/muIniDocument.h"
+#include "store/muIniIO.h"
 #include "store/muTextEncoding.h"
+#include "support/FakePlatform.h"
+#include "toolkit/muLogging.h"
 
 namespace {
 
@@ -100,6 +117,128 @@ const char* const kValues[] = {
     "\xF0\x9F\x94\x8C",
 };
 
+// The INI integer notation, written out plainly.
+bool IniInteger(const std::string& text, std::int32_t& value) {
+    std::size_t pos = 0;
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '-' || text[pos] == '+')) negative = text[pos++] == '-';
+    int base = 10;
+    if (text.compare(pos, 1, "$") == 0) {
+        base = 16;
+        pos += 1;
+    } else if (text.compare(pos, 2, "0x") == 0 || text.compare(pos, 2, "0X") == 0) {
+        base = 16;
+        pos += 2;
+    }
+    const std::string digits = text.substr(pos);
+    if (digits.empty() || (base == 16 && digits.size() > 8)) return false;
+    std::int64_t magnitude = 0;
+    for (char c : digits) {
+        const bool dec = c >= '0' && c <= '9';
+        const bool hex = base == 16 && std::isxdigit(static_cast<unsigned char>(c));
+        if (!dec && !hex) return false;
+        magnitude =
+            magnitude * base + (dec ? c - '0' : std::tolower(static_cast<unsigned char>(c)) - 'a' + 10);
+        if (base == 10 && magnitude > 2147483648LL) return false;
+    }
+    if (base == 16) {
+        const auto bits = static_cast<std::uint32_t>(magnitude);
+        value = static_cast<std::int32_t>(negative ? 0u - bits : bits);
+        return true;
+    }
+    if (!negative && magnitude > 2147483647LL) return false;
+    value = static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+    return true;
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The binding reads the file from disk: the bytes go into a file of this
+// process beside the (empty) working folder.
+void CheckBinding(const std::string& bytes, const TmIniDocument& doc) {
+    static const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("tavrin-fuzz-ini-" + std::to_string(::getpid()));
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    const std::filesystem::path file = folder / "fuzz.ini";
+    {
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    const std::vector<std::string> sections = doc.ReadSections();
+    std::string firstSection, firstKey;
+    for (const std::string& section : sections) {
+        const auto keys = doc.ReadSection(section);
+        if (!keys.empty()) {
+            firstSection = section;
+            firstKey = keys.front();
+            break;
+        }
+    }
+    FakePlatform platform;
+    platform.currentDir = EmptyFolder();
+    {
+        TmuIniIO io;
+        io.Log()->SetActiveLog(false);
+        io.set_IniIoCount(1);
+        io.set_IniIoIndex(1);
+        io.set_path(folder.string());
+        io.set_Filename("fuzz.ini");
+        io.set_Active(true);
+        FUZZ_CHECK(io.get_Active(), "the binding does not open an existing file");
+        std::size_t checked = 0;
+        for (const std::string& section : sections) {
+            for (const std::string& key : doc.ReadSection(section)) {
+                if (++checked > 32) break;
+                std::string expected;
+                doc.ReadString(section, key, expected);
+                std::string value;
+                io.ReadString(section, key, value,
+                              "\x01"
+                              "default");
+                FUZZ_CHECK(value == expected, "the binding reads a key as other text");
+                std::int32_t number = 0;
+                const bool isNumber = IniInteger(expected, number);
+                FUZZ_CHECK(io.ReadInteger(section, key, -77) == (isNumber ? number : -77),
+                           "an integer is read against the INI notation");
+                std::string upper = expected;
+                for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+                const bool on = upper == "ON" || upper == "YES";
+                const bool off = upper == "OFF" || upper == "NO";
+                FUZZ_CHECK(io.ReadOnOFF(section, key, true) == (on || !off), "a switch is read wrongly");
+                FUZZ_CHECK(io.ReadOnOFF(section, key, false) == on, "a switch is read wrongly");
+            }
+        }
+        std::string value;
+        io.ReadString("\x01none", "key", value, "dflt");
+        FUZZ_CHECK(value == "dflt" && io.ReadInteger("\x01none", "key", 5) == 5,
+                   "a missing key gives no default");
+        io.set_Active(false);
+        FUZZ_CHECK(ReadFile(file) == bytes, "a file that was only read is changed");
+        if (!firstKey.empty()) {
+            io.set_Active(true);
+            io.WriteInteger(firstSection, firstKey, -1234567);
+            io.set_Active(false);
+        }
+    }
+    if (!firstKey.empty()) {
+        const std::string after = ReadFile(file);
+        TmIniDocument back;
+        back.LoadFromBytes(after);
+        std::string value;
+        FUZZ_CHECK(back.ReadString(firstSection, firstKey, value) && value == "-1234567",
+                   "a written integer is not read back");
+        TTextEncoding a{}, b{};
+        FUZZ_CHECK(TmIniDocument::CountLineEnds(text_encoding::DecodeText(after, a)) ==
+                       TmIniDocument::CountLineEnds(text_encoding::DecodeText(bytes, b)),
+                   "a written integer changed the number of lines");
+    }
+    std::filesystem::remove_all(folder, ec);
+}
+
 std::size_t TotalKeys(const TmIniDocument& doc) {
     std::size_t n = 0;
     for (const auto& s : doc.ReadSections()) n += doc.ReadSection(s).size();
@@ -124,6 +263,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         again.LoadFromBytes(saved);
         FUZZ_CHECK(again.SaveToBytes() == saved, "a second load and save alter the bytes");
     }
+
+    CheckBinding(bytes, doc);
 
     // What the document lists can be read.
     const std::vector<std::string> sections = doc.ReadSections();
