@@ -1,7 +1,9 @@
 #pragma once
-// A QApplication for the application-shell tests (offscreen), and an empty
-// COM folder so that a main window's port search finds no port at all.
+// A QApplication for the application-shell tests (offscreen), serving its
+// events until a condition holds, and an empty COM folder so that a main window's port search finds no port
+// at all.
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <optional>
@@ -14,6 +16,17 @@ inline QApplication* EnsureAppTestApplication() {
     static char name[] = "tavrin-app-tests";
     static char* argv[] = {name, nullptr};
     return new QApplication(argc, argv);  // lives until the process ends
+}
+
+// Serves the application's events until `done` holds or `limitMs` passed;
+// whether it holds then.
+template <class Pred>
+bool ServeUntil(Pred done, int limitMs = 5000) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < limitMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+    return done();
 }
 
 // Points TAVRIN_COM_DIR at an empty folder while it lives.

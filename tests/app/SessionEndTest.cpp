@@ -9,15 +9,6 @@
 
 namespace {
 
-template <class Pred>
-bool ServeUntil(Pred done, int limitMs = 5000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < limitMs)
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
-    return done();
-}
-
 class SessionEndTest : public ::testing::Test {
 protected:
     SessionEndTest() { EnsureAppTestApplication(); }

@@ -19,15 +19,6 @@ namespace {
 
 using Outcome = TSingleInstance::Outcome;
 
-template <class Pred>
-bool ServeUntil(Pred done, int limitMs = 5000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < limitMs)
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
-    return done();
-}
-
 class SingleInstanceTest : public ::testing::Test {
 protected:
     SingleInstanceTest() { EnsureAppTestApplication(); }
