@@ -13,10 +13,3 @@ public:
     virtual bool Enabled() const = 0;
     virtual void SetOnTimer(std::function<void()> handler) = 0;
 };
-
-// Creates timers for the toolkit (the close timer owns one).
-class TimerFactory {
-public:
-    virtual ~TimerFactory() = default;
-    virtual Timer* CreateTimer() = 0;  // caller owns the result
-};

@@ -26,8 +26,3 @@ private:
     bool enabled_ = false;
     std::function<void()> handler_;
 };
-
-class QtTimerFactory : public TimerFactory {
-public:
-    Timer* CreateTimer() override { return new QtTimer(); }
-};
