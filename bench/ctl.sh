@@ -14,6 +14,8 @@
 #                 busy handshake: tavrinctl's own share
 #   rss           RSS_SWITCHES (default 10,000) switches through the program
 #                 (default logging), its resident memory every 1,000
+#   rss-status    (not in the default) as many "status" requests: the
+#                 control channel's share of the memory, nothing switched
 # SWITCHES (default 200) switches on and as many off per latency case:
 # sockets 1 to 4 in turn, each switched on, then off, so that every request
 # changes the socket's state. Per switch, from the moment before tavrinctl
@@ -185,6 +187,27 @@ for c in $cases; do
         kill -0 "$tpid" 2>/dev/null || fail "rss: the program ended"
         end_run
         [ "$bad" -eq 0 ] && [ "$sent" -eq "$rss_switches" ] || status=1
+        ;;
+    rss-status)
+        # The same count of "status" requests: the control channel alone,
+        # nothing sent to the box.
+        make_app
+        logging_shipped
+        run_box USB-NELTA8 8 rss-status
+        from=$(box_count)
+        echo "rss-status: $rss_switches status requests through the program"
+        echo "  0 requests: VmRSS $(rss_kb "$tpid") kB, fds $(ls /proc/"$tpid"/fd | wc -l), load $(load)"
+        t0=$(ms) bad=0
+        for i in $(seq "$rss_switches"); do
+            "$ctl" status >/dev/null 2>>"$work/ctl.err" || bad=$((bad + 1))
+            if [ $((i % 1000)) -eq 0 ]; then
+                echo "  $i requests: VmRSS $(rss_kb "$tpid") kB, fds $(ls /proc/"$tpid"/fd | wc -l), $((($(ms) - t0) / 1000)) s, $bad failed, load $(load)"
+            fi
+        done
+        echo "rss-status: $rss_switches requests in $((($(ms) - t0) / 1000)) s, $(($(box_count) - from)) commands at the box, $bad failed requests"
+        kill -0 "$tpid" 2>/dev/null || fail "rss-status: the program ended"
+        end_run
+        [ "$bad" -eq 0 ] || status=1
         ;;
     *) fail "unknown case $c" ;;
     esac
