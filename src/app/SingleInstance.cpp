@@ -41,8 +41,7 @@ TSingleInstance::TSingleInstance(const QString& key, const QString& folder)
     : key_(key), folder_(folder.isEmpty() ? DefaultFolder() : folder), channel_(new TControlChannel(this)) {}
 
 TSingleInstance::~TSingleInstance() {
-    if (server_) server_->close();       // removes the socket file
-    if (lockFd_ >= 0) ::close(lockFd_);  // frees the lock
+    if (server_) server_->close();  // removes the socket file
 }
 
 QString TSingleInstance::DefaultFolder() { return QString::fromStdString(RuntimeFolder::Default()); }
@@ -56,27 +55,18 @@ QString TSingleInstance::ServerPath() const {
 }
 
 TSingleInstance::Outcome TSingleInstance::Claim(int waitMs) {
-    if (lockFd_ >= 0) return Outcome::First;
+    if (lock_.Holding()) return Outcome::First;
     if (folder_.isEmpty()) {
         Report(QStringLiteral("kein privater Ordner für die Sperre (XDG_RUNTIME_DIR, ~/.cache/tavrin)"));
         return Outcome::Failed;
     }
-    const QByteArray path = QFile::encodeName(LockPath());
-    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) {
-        Report(QStringLiteral("die Sperre %1 kann nicht angelegt werden: %2")
-                   .arg(LockPath(), QString::fromLocal8Bit(std::strerror(errno))));
-        return Outcome::Failed;
-    }
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-        lockFd_ = fd;
-        return Outcome::First;
-    }
-    const int error = errno;
-    ::close(fd);
-    if (error != EWOULDBLOCK) {
-        Report(QStringLiteral("die Sperre %1 kann nicht genommen werden: %2")
-                   .arg(LockPath(), QString::fromLocal8Bit(std::strerror(error))));
+    const TInstanceLock::TOutcome outcome = lock_.Take(LockPath().toStdString());
+    if (outcome == TInstanceLock::TOutcome::Taken) return Outcome::First;
+    if (outcome != TInstanceLock::TOutcome::Held) {
+        const QString reason = outcome == TInstanceLock::TOutcome::CannotOpen
+                                   ? QStringLiteral("die Sperre %1 kann nicht angelegt werden: %2")
+                                   : QStringLiteral("die Sperre %1 kann nicht genommen werden: %2");
+        Report(reason.arg(LockPath(), QString::fromLocal8Bit(std::strerror(lock_.Error()))));
         return Outcome::Failed;
     }
     // Another instance runs. It may still be starting (not listening yet)
@@ -115,7 +105,7 @@ bool TSingleInstance::AskRunning(const QString& serverPath, int waitMs) {
 }
 
 bool TSingleInstance::Listen(std::function<void()> onRequest) {
-    if (lockFd_ < 0) return false;
+    if (!lock_.Holding()) return false;
     channel_->SetOnRaise(std::move(onRequest));
     if (!server_) {
         server_ = new QLocalServer(this);

@@ -17,6 +17,8 @@
 #include <QString>
 #include <functional>
 
+#include "control/RuntimeFolder.h"
+
 class QLocalServer;
 class QWidget;
 class TControlChannel;
@@ -53,7 +55,7 @@ public:
     // The connections of later starts and scripts.
     TControlChannel& Channel() { return *channel_; }
 
-    bool Holding() const { return lockFd_ >= 0; }
+    bool Holding() const { return lock_.Holding(); }
     QString LockPath() const;
     QString ServerPath() const;
 
@@ -69,7 +71,7 @@ private:
 
     QString key_;
     QString folder_;
-    int lockFd_ = -1;
+    TInstanceLock lock_;
     QString lastError_;
     QLocalServer* server_ = nullptr;
     TControlChannel* channel_ = nullptr;

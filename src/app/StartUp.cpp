@@ -180,14 +180,7 @@ void PrepareATCmd(TAC_Program& program) {
     at->SetCancel([&box] { return box.AtCancelled(); });
 }
 
-void ConfigureSerialPort(SerialPort& port) {
-    port.SetBaudRate(TBaudRate::br57600);
-    port.SetStopBits(TStopBits::sbOneStopBit);
-    port.SetDataBits(TDataBits::dbEight);
-    port.SetFlowControl(TFlowControl::fcNone);
-    port.SetOutCTSFlow(false);
-    port.SetOutDSRFlow(false);
-}
+void ConfigureSerialPort(SerialPort& port) { SetBoxLineSettings(port); }
 
 int SearchBox(TAC_Program& program) {
     TmuATCmd* at = program.muATCmd1;

@@ -84,16 +84,6 @@ void SplitFileName(const std::string& fileName, std::string& folder, std::string
     name = cut == std::string::npos ? fileName : fileName.substr(cut + 1);
 }
 
-// The program's line settings for the box (57600 baud 8N1, no handshake).
-void ConfigureSerialPort(SerialPort& port) {
-    port.SetBaudRate(TBaudRate::br57600);
-    port.SetStopBits(TStopBits::sbOneStopBit);
-    port.SetDataBits(TDataBits::dbEight);
-    port.SetFlowControl(TFlowControl::fcNone);
-    port.SetOutCTSFlow(false);
-    port.SetOutDSRFlow(false);
-}
-
 // Opens a device path on the real port. The port resolves COM names only
 // (through TComPortMap); when the map does not take the path as it is, the
 // path is reached as COM1 of a private COM folder that exists only while the
@@ -310,7 +300,7 @@ struct TDirectBox::TImpl {
                 ownPort = std::make_unique<PosixSerialPort>();
                 port = ownPort.get();
             }
-            ConfigureSerialPort(*port);
+            SetBoxLineSettings(*port);
             if (ownPort && path) {
                 OpenDevicePath(*ownPort, name);
             } else {

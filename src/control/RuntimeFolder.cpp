@@ -78,14 +78,17 @@ TInstanceLock::~TInstanceLock() {
 TInstanceLock::TOutcome TInstanceLock::Take(const std::string& path) {
     if (fd_ >= 0) return TOutcome::Taken;
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) return TOutcome::Failed;
+    if (fd < 0) {
+        error_ = errno;
+        return TOutcome::CannotOpen;
+    }
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
         fd_ = fd;
         return TOutcome::Taken;
     }
-    const int error = errno;
+    error_ = errno;
     ::close(fd);
-    return error == EWOULDBLOCK ? TOutcome::Held : TOutcome::Failed;
+    return error_ == EWOULDBLOCK ? TOutcome::Held : TOutcome::CannotLock;
 }
 
 bool TInstanceLock::HeldElsewhere(const std::string& path) {

@@ -28,12 +28,17 @@ public:
     TInstanceLock(const TInstanceLock&) = delete;
     TInstanceLock& operator=(const TInstanceLock&) = delete;
 
-    enum class TOutcome { Taken, Held, Failed };
-    // Held: another process (a running program) holds it.
+    // Held: another process (a running program) holds it. CannotOpen and
+    // CannotLock: the lock file cannot be made or locked (Error() tells why).
+    enum class TOutcome { Taken, Held, CannotOpen, CannotLock };
     TOutcome Take(const std::string& path);
+    bool Holding() const { return fd_ >= 0; }
+    // The errno of the last Take that failed.
+    int Error() const { return error_; }
     // Whether some process holds the lock at `path` (taken and freed again).
     static bool HeldElsewhere(const std::string& path);
 
 private:
     int fd_ = -1;
+    int error_ = 0;
 };

@@ -70,3 +70,14 @@ public:
     virtual int WriteText(const std::string& text) = 0;
     virtual std::string ReadText(int count) = 0;
 };
+
+// The line settings the box talks with: 57600 baud, 8 data bits, one stop
+// bit, no handshake.
+inline void SetBoxLineSettings(SerialPort& port) {
+    port.SetBaudRate(TBaudRate::br57600);
+    port.SetStopBits(TStopBits::sbOneStopBit);
+    port.SetDataBits(TDataBits::dbEight);
+    port.SetFlowControl(TFlowControl::fcNone);
+    port.SetOutCTSFlow(false);
+    port.SetOutDSRFlow(false);
+}
