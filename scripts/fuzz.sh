@@ -3,7 +3,7 @@
 # holder's paths, the box's answers, the help file (tests/fuzz/).
 # Usage: scripts/fuzz.sh [seconds per target] [target...]
 #        (default 120 s; all targets: fuzz_ini_document fuzz_data_holder
-#        fuzz_at_reply fuzz_help_file)
+#        fuzz_at_reply fuzz_help_file fuzz_control_request)
 #
 # Builds the preset "fuzz" (clang, ASan, UBSan) and runs the targets one
 # after the other, each with its stored corpus tests/fuzz/corpus/<target>/
@@ -21,7 +21,7 @@ seconds="${1:-120}"
 work="${FUZZ_WORK:-/tmp/tavrin-fuzz}"
 corpus_max="${FUZZ_CORPUS_MAX:-48}"
 max_len=4000
-targets=(fuzz_ini_document fuzz_data_holder fuzz_at_reply fuzz_help_file)
+targets=(fuzz_ini_document fuzz_data_holder fuzz_at_reply fuzz_help_file fuzz_control_request)
 if [ $# -gt 1 ]; then targets=("${@:2}"); fi
 
 cmake --preset fuzz >/dev/null
