@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/SettingsSchema.h"
+#include "settings/SettingsSchema.h"
 #include "store/muDataHolder.h"
 #include "store/muIniIO.h"
 

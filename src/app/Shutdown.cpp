@@ -10,7 +10,7 @@
 #include "store/muDataHolder.h"
 #include "store/muIniIO.h"
 #include "store/muTraceScope.h"
-#include "toolkit/mVedadAzaro.h"
+#include "hub/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 
 namespace {

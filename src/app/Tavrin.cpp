@@ -7,7 +7,7 @@
 #include <QWindowStateChangeEvent>
 #include <exception>
 
-#include "app/SettingsSchema.h"
+#include "settings/SettingsSchema.h"
 #include "app/Shutdown.h"
 #include "app/StartUp.h"
 #include "device/BoxController.h"
@@ -20,7 +20,7 @@
 #include "toolkit/Platform.h"
 #include "toolkit/ServedMessages.h"
 #include "toolkit/mCloseTimer.h"
-#include "toolkit/mVedadAzaro.h"
+#include "hub/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
 #include "ui/AC_Prg_Einstellung.h"

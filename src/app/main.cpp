@@ -14,7 +14,7 @@
 #include "control/ControlService.h"
 #include "device/BoxController.h"
 #include "toolkit/Platform.h"
-#include "toolkit/mVedadAzaro.h"
+#include "hub/mVedadAzaro.h"
 #include "toolkit/qt/QtApplication.h"
 #include "toolkit/qt/QtPlatform.h"
 #include "ui/AC_Prg_COM.h"

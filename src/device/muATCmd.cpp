@@ -9,7 +9,7 @@
 #include "device/SerialPort.h"
 #include "store/muTraceScope.h"
 #include "toolkit/Platform.h"
-#include "toolkit/mVedadAzaro.h"
+#include "hub/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
 #include "toolkit/muStringTools.h"

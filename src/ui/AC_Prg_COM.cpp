@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 #include "device/ComPortMap.h"
-#include "toolkit/mVedadAzaro.h"
+#include "hub/mVedadAzaro.h"
 #include "toolkit/muOperationSystem.h"
 #include "ui/DialogFrame.h"
 #include "ui/HelpBinding.h"

@@ -28,7 +28,7 @@
 #include "store/muDataHolder.h"
 #include "store/muTraceScope.h"
 #include "toolkit/mCloseTimer.h"
-#include "toolkit/mVedadAzaro.h"
+#include "hub/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
 #include "ui/DialogFrame.h"

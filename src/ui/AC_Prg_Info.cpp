@@ -16,7 +16,7 @@
 #include "store/muTraceScope.h"
 #include "toolkit/Platform.h"
 #include "toolkit/mCloseTimer.h"
-#include "toolkit/mVedadAzaro.h"
+#include "hub/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 #include "ui/DialogFrame.h"
 #include "ui/ImageList.h"

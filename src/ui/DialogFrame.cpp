@@ -7,7 +7,7 @@
 #include <QPalette>
 #include <QWidget>
 
-#include "toolkit/mVedadAzaro.h"
+#include "hub/mVedadAzaro.h"
 #include "toolkit/muOperationSystem.h"
 #include "toolkit/qt/QtForm.h"
 #include "ui/ImageList.h"

@@ -12,7 +12,7 @@
 #include "store/muTraceScope.h"
 #include "toolkit/FileSystem.h"
 #include "toolkit/Platform.h"
-#include "toolkit/mVedadAzaro.h"
+#include "hub/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
 #include "toolkit/qt/QtForm.h"

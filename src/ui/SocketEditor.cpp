@@ -8,7 +8,7 @@
 
 #include "store/muDataHolder.h"
 #include "store/muTraceScope.h"
-#include "toolkit/mVedadAzaro.h"
+#include "hub/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
 #include "toolkit/qt/QtForm.h"

@@ -8,9 +8,9 @@
 
 #include "store/muDataHolder.h"
 #include "store/muTraceScope.h"
-#include "toolkit/mVedadAzaro.h"
-#include "toolkit/muComponents.h"
-#include "toolkit/muFormTools.h"
+#include "hub/mVedadAzaro.h"
+#include "hub/muComponents.h"
+#include "hub/muFormTools.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/qt/QtForm.h"
 #include "ui/ProgramView.h"

@@ -6,7 +6,7 @@
 
 #include "device/BoxController.h"
 #include "store/muDataHolder.h"
-#include "toolkit/mVedadAzaro.h"
+#include "hub/mVedadAzaro.h"
 #include "toolkit/qt/QtForm.h"
 #include "ui/ImageList.h"
 #include "ui/ProgramView.h"

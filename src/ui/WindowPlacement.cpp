@@ -9,7 +9,7 @@
 #include "toolkit/Platform.h"
 #include "toolkit/Timer.h"
 #include "toolkit/mCloseTimer.h"
-#include "toolkit/mVedadAzaro.h"
+#include "hub/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
 #include "toolkit/qt/QtForm.h"

@@ -10,7 +10,7 @@
 #include "control/ControlService.h"
 #include "store/muDataHolder.h"
 #include "support/ProgramFixture.h"
-#include "toolkit/mVedadAzaro.h"
+#include "hub/mVedadAzaro.h"
 #include "ui/SocketActions.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "store/muIniIO.h"
 #include "support/FakePlatform.h"
 #include "toolkit/StdPlatform.h"
-#include "toolkit/mVedadAzaro.h"
+#include "hub/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 
 namespace {

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "AppTestSupport.h"
-#include "app/SettingsSchema.h"
+#include "settings/SettingsSchema.h"
 #include "app/Shutdown.h"
 #include "app/StartUp.h"
 #include "app/Tavrin.h"
@@ -29,7 +29,7 @@
 #include "store/muDataHolder.h"
 #include "support/FakePlatform.h"
 #include "support/ProgramFixture.h"
-#include "toolkit/mVedadAzaro.h"
+#include "hub/mVedadAzaro.h"
 #include "ui/AC_Prg_Edit.h"
 #include "ui/ProgramActions.h"
 #include "ui/ProgramView.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/SettingsSchema.h"
+#include "settings/SettingsSchema.h"
 #include "app/StartUp.h"
 #include "app/Tavrin.h"
 #include "device/BoxController.h"
@@ -22,7 +22,7 @@
 #include "store/muIniIO.h"
 #include "support/ProgramFixture.h"
 #include "toolkit/mCloseTimer.h"
-#include "toolkit/mVedadAzaro.h"
+#include "hub/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
 

@@ -19,7 +19,7 @@
 #include "device/muATCmd.h"
 #include "store/muDataHolder.h"
 #include "support/FakePlatform.h"
-#include "toolkit/mVedadAzaro.h"
+#include "hub/mVedadAzaro.h"
 
 namespace {
 

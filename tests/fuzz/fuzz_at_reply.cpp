@@ -34,7 +34,7 @@
 #include "device/SimulatedSerialPort.h"
 #include "device/muATCmd.h"
 #include "support/FakePlatform.h"
-#include "toolkit/mVedadAzaro.h"
+#include "hub/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
 

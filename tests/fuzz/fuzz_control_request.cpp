@@ -23,7 +23,7 @@
 #include "device/muATCmd.h"
 #include "store/muDataHolder.h"
 #include "support/FakePlatform.h"
-#include "toolkit/mVedadAzaro.h"
+#include "hub/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
 

@@ -11,7 +11,7 @@
 #include "app/Tavrin.h"
 #include "device/BoxController.h"
 #include "store/muDataHolder.h"
-#include "toolkit/mVedadAzaro.h"
+#include "hub/mVedadAzaro.h"
 #include "ui/AC_Prg_COM.h"
 #include "ui/AC_Prg_Edit.h"
 #include "ui/AC_Prg_Einstellung.h"

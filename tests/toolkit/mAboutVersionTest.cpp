@@ -7,7 +7,7 @@
 #include "support/FakePlatform.h"
 #include "toolkit/mAboutVersion.h"
 #include "toolkit/mCloseTimer.h"
-#include "toolkit/mVedadAzaro.h"
+#include "hub/mVedadAzaro.h"
 
 namespace {
 

@@ -22,7 +22,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/SettingsSchema.h"
+#include "settings/SettingsSchema.h"
 #include "app/Tavrin.h"
 #include "store/muDataHolder.h"
 #include "support/ProgramFixture.h"

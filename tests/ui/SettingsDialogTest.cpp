@@ -22,7 +22,7 @@
 #include "store/muDataHolder.h"
 #include "support/ProgramFixture.h"
 #include "toolkit/mCloseTimer.h"
-#include "toolkit/mVedadAzaro.h"
+#include "hub/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
 #include "ui/AC_Prg_COM.h"

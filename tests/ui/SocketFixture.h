@@ -22,13 +22,13 @@
 #include <vector>
 
 #include "QtTestApp.h"
-#include "app/SettingsSchema.h"
+#include "settings/SettingsSchema.h"
 #include "device/BoxController.h"
 #include "device/SimulatedSerialPort.h"
 #include "device/muATCmd.h"
 #include "store/muDataHolder.h"
 #include "support/FakePlatform.h"
-#include "toolkit/mVedadAzaro.h"
+#include "hub/mVedadAzaro.h"
 #include "toolkit/qt/QtForm.h"
 #include "ui/AC_Prg_Einstellung.h"
 #include "ui/BoxSession.h"

@@ -16,12 +16,12 @@
 #include <vector>
 
 #include "QtTestApp.h"
-#include "app/SettingsSchema.h"
+#include "settings/SettingsSchema.h"
 #include "store/muDataHolder.h"
 #include "support/FakePlatform.h"
 #include "toolkit/Timer.h"
 #include "toolkit/mCloseTimer.h"
-#include "toolkit/mVedadAzaro.h"
+#include "hub/mVedadAzaro.h"
 #include "toolkit/qt/QtForm.h"
 #include "ui/MainMenus.h"
 #include "ui/ProgramActions.h"

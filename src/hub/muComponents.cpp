@@ -1,4 +1,4 @@
-#include "toolkit/muComponents.h"
+#include "hub/muComponents.h"
 
 #include <cctype>
 

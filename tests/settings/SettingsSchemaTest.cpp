@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/SettingsSchema.h"
+#include "settings/SettingsSchema.h"
 #include "store/muDataHolder.h"
 
 namespace {

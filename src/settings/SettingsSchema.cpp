@@ -1,4 +1,4 @@
-#include "app/SettingsSchema.h"
+#include "settings/SettingsSchema.h"
 
 #include <string>
 

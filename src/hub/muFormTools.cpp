@@ -1,7 +1,7 @@
-#include "toolkit/muFormTools.h"
+#include "hub/muFormTools.h"
 
 #include "store/muDataConvert.h"
-#include "toolkit/muComponents.h"
+#include "hub/muComponents.h"
 #include "toolkit/muLogging.h"
 
 TmuFormTools::TmuFormTools(TComponent* owner) : TComponent(owner) {

@@ -10,8 +10,8 @@
 #include "support/FakeForm.h"
 #include "support/FakePlatform.h"
 #include "toolkit/LogTestDir.h"
-#include "toolkit/muComponents.h"
-#include "toolkit/muFormTools.h"
+#include "hub/muComponents.h"
+#include "hub/muFormTools.h"
 #include "toolkit/muLogging.h"
 
 namespace {

@@ -1,0 +1,2 @@
+// The Qt side may include the toolkit below it.
+#include "toolkit/Form.h"
