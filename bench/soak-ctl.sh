@@ -24,6 +24,11 @@
 #     by then) to the end,
 #   - the program ends, or does not end on "tavrinctl quit".
 # Resident memory and open descriptors are printed every 1,000 switches.
+# Each request waits up to CTL_TIMEOUT seconds for its answer (default 60:
+# the soak counts losses, not latency; on a loaded machine an answer can
+# take longer than tavrinctl's own default of 5 s, and a request that gave
+# up waiting is still carried out). The slowest answer of each segment is
+# printed, and how many took longer than 5 s.
 # Usage: bench/soak-ctl.sh [switches] [tavrin]   (default 100,000 switches;
 # SEED seeds the random choices; TAVRIN_CTL overrides tavrinctl)
 set -u
@@ -34,6 +39,7 @@ e2e_init "$(bench_tavrin "${2:-}")"
 ctl="$(realpath -m "${TAVRIN_CTL:-$(dirname "$tavrin")/tavrinctl}")"
 [ -x "$ctl" ] || fail "tavrinctl not found at $ctl"
 segment="${SEGMENT:-10000}"
+ctl_timeout="${CTL_TIMEOUT:-60}"
 seed="${SEED:-$$}"
 RANDOM=$seed
 sockets=8
@@ -81,9 +87,9 @@ file_states() {
 
 # loop <index> <loops> <count> <records> <initial states...>: count
 # switches on the loop's sockets; one record per switch: "socket command rc
-# answer-right" (command "atn<n>"/"ato<n>" the box should get).
+# answer-right milliseconds" (command "atn<n>"/"ato<n>" the box should get).
 loop() {
-    local j="$1" loops="$2" count="$3" rec="$4" own=() k i verb want out rc right
+    local j="$1" loops="$2" count="$3" rec="$4" own=() k i verb want out rc right t
     shift 4
     local -a state=(0 "$@")
     for k in $(seq "$sockets"); do [ $(((k - 1) % loops)) -eq "$j" ] && own+=("$k"); done
@@ -96,15 +102,17 @@ loop() {
         1) verb=off want=0 ;;
         *) verb=toggle want=$((1 - state[k])) ;;
         esac
-        out=$("$ctl" --json "$verb" "$k" 2>>"$work/ctl.err")
+        t=$(ms)
+        out=$("$ctl" --json --timeout "$ctl_timeout" "$verb" "$k" 2>>"$work/ctl.err")
         rc=$?
+        t=$(($(ms) - t))
         right=0
         [[ $out =~ \{\"number\":$k,\"name\":\"[^\"]*\",\"on\":(true|false) ]] &&
             [ "${BASH_REMATCH[1]}" = "$([ "$want" -eq 1 ] && echo true || echo false)" ] && right=1
         [ "$rc" -eq 0 ] && state[k]=$want
-        echo "$k $([ "$want" -eq 1 ] && echo atn || echo ato)$k $rc $right" >>"$rec"
+        echo "$k $([ "$want" -eq 1 ] && echo atn || echo ato)$k $rc $right $t" >>"$rec"
         if [ $((RANDOM % 20)) -eq 0 ]; then
-            "$ctl" --json status >/dev/null 2>>"$work/ctl.err" || echo "status $? " >>"$work/status.err"
+            "$ctl" --json --timeout "$ctl_timeout" status >/dev/null 2>>"$work/ctl.err" || echo "status $? " >>"$work/status.err"
         fi
     done
 }
@@ -170,6 +178,8 @@ while [ "$done_total" -lt "$total" ]; do
     wrong=$(cat "$work"/rec_"${seg}"_* | awk '$3 == 0 && $4 != 1' | wc -l)
     echo "segment $seg: $made switches in $(((t1 - t0) / 1000)) s ($(((t1 - t0) / (made > 0 ? made : 1))) ms each);" \
         "end: VmRSS $rss1 kB, $fd1 fds; $failed failed requests, $wrong answers with another state"
+    echo "segment $seg: slowest answer $(cat "$work"/rec_"${seg}"_* | awk '$5 > m {m = $5} END {print m + 0}') ms," \
+        "$(cat "$work"/rec_"${seg}"_* | awk '$5 > 5000' | wc -l) answers took longer than 5 s"
     [ "$failed" -eq 0 ] || bad "segment $seg: exit statuses $(cat "$work"/rec_"${seg}"_* | awk '$3 != 0 {print $3}' | sort | uniq -c | tr '\n' ' ')"
     [ "$wrong" -eq 0 ] || bad "segment $seg: $wrong answers report another state than the request leaves"
     [ -s "$work/status.err" ] && bad "segment $seg: status requests failed: $(sort "$work/status.err" | uniq -c | tr '\n' ' ')"
