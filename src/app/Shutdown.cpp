@@ -2,15 +2,20 @@
 
 #include <algorithm>
 #include <exception>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "app/StartUp.h"
 #include "device/BoxController.h"
 #include "device/SerialPort.h"
+#include "hub/mVedadAzaro.h"
+#include "settings/SettingsKeys.h"
+#include "settings/SettingsSchema.h"
 #include "store/muDataConvert.h"
 #include "store/muDataHolder.h"
 #include "store/muIniIO.h"
 #include "store/muTraceScope.h"
-#include "hub/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 
 namespace {
@@ -27,7 +32,7 @@ constexpr int kMaxSockets = 24;
 // the message queue) may change the context in between.
 class TContext {
 public:
-    TContext(TmuDataholder& holder, const char* index, const char* section) : holder_(holder) {
+    TContext(TmuDataholder& holder, const std::string& index, const std::string& section) : holder_(holder) {
         holder_.UseIndex = index;
         holder_.UseSection = section;
     }
@@ -38,6 +43,36 @@ public:
 private:
     TmuDataholder& holder_;
 };
+
+// Writes one value of the data holder to the bound file with the writer of
+// its type; the value is read first.
+void WriteValue(TmuIniIO& ini, TmuDataholder& holder, const std::string& section, const std::string& key,
+                TValueType type, const std::string& path) {
+    switch (type) {
+        case TValueType::Integer:
+            ini.WriteInteger(section, key, holder.getValueInteger(path));
+            break;
+        case TValueType::String:
+            ini.WriteString(section, key, holder.getValueString(path));
+            break;
+        case TValueType::Boolean:
+            ini.WriteOnOFF(section, key, holder.getValueBoolean(path));
+            break;
+    }
+}
+
+// Writes the values of an exit list of one index, in its order.
+void WriteList(TmuIniIO& ini, TmuDataholder& holder, const std::string& index, const TExitList& list) {
+    for (const TExitValue& value : list.Values)
+        WriteValue(ini, holder, list.Section, value.Name, value.Type,
+                   Keys::Path(index, list.Section, value.Name));
+}
+
+// The box written at exit: box 01, from box file 01.
+const std::string& SavedBox() {
+    static const std::string index = Keys::BoxIndex(1);
+    return index;
+}
 
 }  // namespace
 
@@ -59,13 +94,9 @@ void TShutdown::SaveMainSettings() {
     TmuIniIO& ini = *parts_.hub.IniIO();
     TmuDataholder& holder = *parts_.hub.Dataholder();
     ini.set_IniIoIndex(kMainSlot);
-    TContext context(holder, "INI", "TAVRIN");
-    ini.WriteInteger("TAVRIN", "PositionX", holder.getValueInteger("INI|TAVRIN|PositionX"));
-    ini.WriteInteger("TAVRIN", "PositionY", holder.getValueInteger("INI|TAVRIN|PositionY"));
-    ini.WriteString("TAVRIN", "FormPos", holder.getValueString("INI|TAVRIN|FormPos"));
-    ini.WriteOnOFF("TAVRIN", "AUTOSTART", holder.getValueBoolean("INI|TAVRIN|AUTOSTART"));
-    ini.WriteOnOFF("TAVRIN", "SILENT", holder.getValueBoolean("INI|TAVRIN|SILENT"));
-    ini.WriteOnOFF("TAVRIN", "PrgHide", holder.getValueBoolean("INI|TAVRIN|PrgHide"));
+    const TExitList& list = ExitValues(TExitBlock::MainSettings);
+    TContext context(holder, Keys::kMainIndex, list.Section);
+    WriteList(ini, holder, Keys::kMainIndex, list);
 }
 
 void TShutdown::SelectBoxFile() {
@@ -88,15 +119,16 @@ void TShutdown::SavePortSettings() {
     TmuIniIO& ini = *parts_.hub.IniIO();
     TmuDataholder& holder = *parts_.hub.Dataholder();
     SelectBoxFile();
-    TContext context(holder, "AC01", "COM");
-    for (const char* key : {"Port", "Baudrate", "Stopbit", "Parity", "Flowcontrol"})
-        ini.WriteString("COM", key, holder.getValueString(std::string("AC01|COM|") + key));
+    const TExitList& list = ExitValues(TExitBlock::BoxPort);
+    TContext context(holder, SavedBox(), list.Section);
+    WriteList(ini, holder, SavedBox(), list);
 }
 
 void TShutdown::SaveSockets() {
     TmTraceScope trace(Log(), Kind::Procedure, "TTavrin1.SaveSockets");
     TmuIniIO& ini = *parts_.hub.IniIO();
     TmuDataholder& holder = *parts_.hub.Dataholder();
+    const TExitList& list = ExitValues(TExitBlock::Sockets);
     const int count = std::min(state_.ACDosenCount, kMaxSockets);
     if (TmuLogging* log = Log()) log->addVarInteger("i_iACDosenCount", count);
 
@@ -110,15 +142,22 @@ void TShutdown::SaveSockets() {
             // The slot again for every socket: the waits of a switch-off
             // serve the message queue, and a handler may select another.
             SelectBoxFile();
-            TContext context(holder, "AC01", "AC");
-            const std::string path = "AC01|AC|";
-            ini.WriteString("AC", "AC_Name" + NN, holder.getValueString(path + "AC_Name" + NN));
-            ini.WriteOnOFF("AC", "ACPower" + NN, holder.getValueBoolean(path + "ACPower" + NN));
-            const bool down = holder.getValueBoolean(path + "AC_Down" + NN);
-            const bool wdown = holder.getValueBoolean(path + "ACWDown" + NN);
-            ini.WriteOnOFF("AC", "AC_Down" + NN, down);
-            ini.WriteOnOFF("AC", "ACWDown" + NN, wdown);
-            switchOff = down && wdown;
+            TContext context(holder, SavedBox(), list.Section);
+            // The switch-off marks are read together and written after.
+            std::vector<std::pair<std::string, bool>> marks;
+            for (const TExitValue& value : list.Values) {
+                const std::string key = value.Name + NN;
+                const std::string path = Keys::Path(SavedBox(), list.Section, key);
+                if (value.SwitchOffMark)
+                    marks.emplace_back(key, holder.getValueBoolean(path));
+                else
+                    WriteValue(ini, holder, list.Section, key, value.Type, path);
+            }
+            switchOff = !marks.empty();
+            for (const auto& [key, set] : marks) {
+                ini.WriteOnOFF(list.Section, key, set);
+                switchOff = switchOff && set;
+            }
         }
         if (switchOff) SwitchOff(n);
     }
@@ -158,14 +197,9 @@ void TShutdown::SaveBoxSettings() {
     TmuIniIO& ini = *parts_.hub.IniIO();
     TmuDataholder& holder = *parts_.hub.Dataholder();
     SelectBoxFile();
-    TContext context(holder, "AC01", "AC");
-    ini.WriteString("AC", "AC_Controller", holder.getValueString("AC01|AC|AC_Controller"));
-    ini.WriteOnOFF("AC", "AC_BEEPER", holder.getValueBoolean("AC01|AC|AC_BEEPER"));
-    ini.WriteString("AC", "AC_SN", holder.getValueString("AC01|AC|AC_SN"));
-    ini.WriteOnOFF("AC", "AC_DELAY", holder.getValueBoolean("AC01|AC|AC_DELAY"));
-    ini.WriteInteger("AC", "AC_DELAYTIME", holder.getValueInteger("AC01|AC|AC_DELAYTIME"));
-    ini.WriteOnOFF("AC", "AC_PWDACTIVE", holder.getValueBoolean("AC01|AC|AC_PWDACTIVE"));
-    ini.WriteString("AC", "AC_PWD", holder.getValueString("AC01|AC|AC_PWD"));
+    const TExitList& list = ExitValues(TExitBlock::BoxSettings);
+    TContext context(holder, SavedBox(), list.Section);
+    WriteList(ini, holder, SavedBox(), list);
 }
 
 void TShutdown::WriteBoxFile() {

@@ -14,7 +14,9 @@
 //      AC_DELAY, AC_DELAYTIME, AC_PWDACTIVE, AC_PWD;
 //   6. the box file is written to disk. tavrin.ini follows when the INI
 //      binding is released with the main window.
-// The values come from index INI and index AC01 of the data holder. Writes
+// The values come from index INI and index AC01 of the data holder; the
+// keys, their order and their writers (by type: WriteOnOFF, WriteInteger,
+// WriteString) are the settings schema's exit lists. Writes
 // only change keys the files already carry. The box file written is the one
 // index AC01 was read from (box file 01), also when the start read further
 // box files after it.

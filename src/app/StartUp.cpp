@@ -10,6 +10,8 @@
 #include "device/BoxController.h"
 #include "device/SerialPort.h"
 #include "device/muATCmd.h"
+#include "hub/mVedadAzaro.h"
+#include "settings/SettingsKeys.h"
 #include "store/muDataConvert.h"
 #include "store/muDataHolder.h"
 #include "store/muFileIO.h"
@@ -17,7 +19,6 @@
 #include "toolkit/Platform.h"
 #include "toolkit/Timer.h"
 #include "toolkit/mCloseTimer.h"
-#include "hub/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
 
@@ -77,7 +78,7 @@ void PlaceWindow(TAC_Program& program) {
     holder->clearUseIndexSection();
 
     os->get_SysScreen();
-    const std::string formPos = holder->getValueString("INI|TAVRIN|FormPos");
+    const std::string formPos = Keys::Get(*holder, Keys::FormPos);
     os->SetDesktopPosition(formPos);
     // The desktop action of that exact name, if the window has one.
     const QString actionName = QString::fromStdString("Action_Desktop_" + formPos);
@@ -86,16 +87,16 @@ void PlaceWindow(TAC_Program& program) {
     }
 
     const QRect frame = program.frameGeometry();
-    const TRect placed = os->CheckFormPositionOfScreen(holder->getValueInteger("INI|TAVRIN|PositionX"),
-                                                       holder->getValueInteger("INI|TAVRIN|PositionY"),
-                                                       frame.width(), frame.height());
-    holder->setValueInteger("INI|TAVRIN|PositionX", placed.x);
-    holder->setValueInteger("INI|TAVRIN|PositionY", placed.y);
+    const TRect placed =
+        os->CheckFormPositionOfScreen(Keys::Get(*holder, Keys::PositionX),
+                                      Keys::Get(*holder, Keys::PositionY), frame.width(), frame.height());
+    Keys::Set(*holder, Keys::PositionX, placed.x);
+    Keys::Set(*holder, Keys::PositionY, placed.y);
     program.move(placed.x, placed.y);
 }
 
 std::string ResolveBoxFile(TmVedadAzaro& hub, const std::string& appDir, int boxNo) {
-    const std::string pattern = hub.Dataholder()->getValueString("INI|AC_Config|AC_File");
+    const std::string pattern = Keys::Get(*hub.Dataholder(), Keys::BoxFilePattern);
     return Replace(hub, Replace(hub, pattern, "$APPDIR", appDir), "$IDX", TwoDigits(hub, boxNo));
 }
 
@@ -103,26 +104,26 @@ void ResolveFileNames(TmVedadAzaro& hub, const std::string& appDir) {
     TmuDataholder* holder = hub.Dataholder();
     holder->clearUseIndexSection();
 
-    holder->addValueString("INI|PATH|ProgLogFile",
-                           Replace(hub, holder->getValueString("INI|Path|ProgFile"), "$APPDIR", appDir));
-    holder->addValueString("Actuall_LogFile",
-                           Replace(hub, holder->getValueString("INI|Logging|LogFile"), "$APPDIR", appDir));
+    Keys::AddText(*holder, Keys::ProgLogFile,
+                  Replace(hub, Keys::Get(*holder, Keys::ProgFile), "$APPDIR", appDir));
+    Keys::AddText(*holder, Keys::ResolvedLogFile,
+                  Replace(hub, Keys::Get(*holder, Keys::LogFile), "$APPDIR", appDir));
 
     // $APPDIR once more after $LNG: the language may bring the placeholder in.
-    std::string help = Replace(hub, holder->getValueString("INI|HLP|HelpFile"), "$APPDIR", appDir);
-    help = Replace(hub, help, "$LNG", holder->getValueString("INI|HLP|LngType"));
+    std::string help = Replace(hub, Keys::Get(*holder, Keys::HelpFile), "$APPDIR", appDir);
+    help = Replace(hub, help, "$LNG", Keys::Get(*holder, Keys::HelpLanguage));
     help = Replace(hub, help, "$APPDIR", appDir);
-    holder->addValueString("Actuall_Helpfile", help);
+    Keys::AddText(*holder, Keys::ResolvedHelpFile, help);
 
-    holder->addValueString("COM_Count", TwoDigits(hub, holder->getValueInteger("INI|AC_Config|COM_Count")));
-    holder->addValueString("Actuall_AcFile",
-                           ResolveBoxFile(hub, appDir, holder->getValueInteger("INI|AC_Config|AC_ID")));
+    Keys::AddText(*holder, Keys::BoxFileCount, TwoDigits(hub, Keys::Get(*holder, Keys::BoxFileCountSetting)));
+    Keys::AddText(*holder, Keys::ResolvedBoxFile,
+                  ResolveBoxFile(hub, appDir, Keys::Get(*holder, Keys::BoxFileId)));
 }
 
 int BoxFileCount(TmVedadAzaro& hub) {
     TmuDataholder* holder = hub.Dataholder();
     holder->clearUseIndexSection();
-    return NumberOf(holder->getValueString("COM_Count"));
+    return NumberOf(Keys::Text(*holder, Keys::BoxFileCount));
 }
 
 void BindSlot(TmuIniIO& ini, const std::string& fileName) {
@@ -150,7 +151,7 @@ int ReadBoxFiles(TmVedadAzaro& hub, const std::string& appDir) {
     }
     for (int i = 1; i <= count; ++i) {
         const std::string fileName = ResolveBoxFile(hub, appDir, i);
-        holder->addValueString("Actuall_AcFile", fileName);
+        Keys::AddText(*holder, Keys::ResolvedBoxFile, fileName);
         BindSlot(*ini, fileName);
         ini->readFile_with_DataHolder("AC" + TwoDigits(hub, i), "", holder);
     }
@@ -214,11 +215,11 @@ void ReportSearchResult(TAC_Program& program, int position) {
             GetPlatform().MessageBox(kNoComPortMessage, "", MsgButtons::Ok, MsgIcon::Error);
         program.setVisible(false);
         holder->clearUseIndexSection();
-        holder->setValueBoolean("AC_COM_failed", true);
+        Keys::Set(*holder, Keys::ComFailed, true);
     } else {
         program.setVisible(true);
         holder->clearUseIndexSection();
-        holder->setValueBoolean("AC_COM_failed", false);
+        Keys::Set(*holder, Keys::ComFailed, false);
     }
 }
 

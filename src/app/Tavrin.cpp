@@ -7,20 +7,21 @@
 #include <QWindowStateChangeEvent>
 #include <exception>
 
-#include "settings/SettingsSchema.h"
 #include "app/Shutdown.h"
 #include "app/StartUp.h"
 #include "device/BoxController.h"
 #include "device/PosixSerialPort.h"
 #include "device/SerialPort.h"
 #include "device/muATCmd.h"
+#include "hub/mVedadAzaro.h"
+#include "settings/SettingsKeys.h"
+#include "settings/SettingsSchema.h"
 #include "store/muDataHolder.h"
 #include "store/muFileIO.h"
 #include "store/muIniIO.h"
 #include "toolkit/Platform.h"
 #include "toolkit/ServedMessages.h"
 #include "toolkit/mCloseTimer.h"
-#include "hub/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
 #include "ui/AC_Prg_Einstellung.h"
@@ -102,7 +103,7 @@ void TAC_Program::CreateParts() {
         view_->StatusPanel(0), view_->StatusPanel(1), &AutoCloseDeadline,
         [this] {
             mVedadAzaro1->Dataholder()->clearUseIndexSection();
-            return mVedadAzaro1->Dataholder()->getValueBoolean("AC_Visible");
+            return Keys::Get(*mVedadAzaro1->Dataholder(), Keys::WindowVisible);
         },
         [this] { trayMenu_->ShowCloseWarning(); }, [this] { trayMenu_->HideMainWindow(); },
         [this] { mCloseTimer_15min->SetEnabled(false); }});
@@ -274,11 +275,10 @@ void TAC_Program::CreateProgramLogging() {
     ProgramLogging->SetFileName("mLogging.log");
 
     TmuDataholder* holder = mVedadAzaro1->Dataholder();
-    holder->UseIndex = "INI";
-    holder->UseSection = "Logging";
-    const std::string compoID = holder->getValueString("LogArt");
-    const bool deleteFile = holder->getValueBoolean("DeleteFile");
-    const bool active = holder->getValueBoolean("Logging");
+    Keys::Use(*holder, Keys::kLoggingContext);
+    const std::string compoID = Keys::Get(*holder, Keys::LogArt);
+    const bool deleteFile = Keys::Get(*holder, Keys::LogDeleteFile);
+    const bool active = Keys::Get(*holder, Keys::LogActive);
     ProgramLogging->SetCompoID(compoID);
     ProgramLogging->SetDelete(deleteFile);
     ProgramLogging->SetActiveLog(active);
@@ -345,14 +345,14 @@ void TAC_Program::TraceFormCreateExit() {
 bool TAC_Program::ComFailed() const {
     TmuDataholder* holder = mVedadAzaro1->Dataholder();
     holder->clearUseIndexSection();
-    return holder->getValueBoolean("AC_COM_failed");
+    return Keys::Get(*holder, Keys::ComFailed);
 }
 
 void TAC_Program::FormActivate() {
     if (ComFailed()) return;
     if (InitStart) {
         InitStart = false;
-        mVedadAzaro1->Dataholder()->setValueBoolean("AC_Visible", true);
+        Keys::Set(*mVedadAzaro1->Dataholder(), Keys::WindowVisible, true);
     } else {
         pages_->Init_AC_DosenChange();
     }
@@ -382,7 +382,7 @@ void TAC_Program::FormClose() {
         if (ProgramLogging) ProgramLogging->addText("Sorry NoExit verhindert das Beenden vom Programm");
         TmuDataholder* holder = mVedadAzaro1->Dataholder();
         holder->clearUseIndexSection();
-        holder->setValueBoolean("AC_Visible", false);
+        Keys::Set(*holder, Keys::WindowVisible, false);
     }
     if (ProgramLogging) ProgramLogging->exitPro(trace);
 }

@@ -4,13 +4,10 @@
 
 #include "control/SocketSelection.h"
 #include "device/BoxController.h"
+#include "settings/SettingsKeys.h"
 #include "store/muDataHolder.h"
 
 namespace {
-
-std::string TwoDigits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
-
-std::string BoxPath(const char* base, int n) { return std::string("AC01|AC|") + base + TwoDigits(n); }
 
 // A reply that is given exactly once: when the answer's exchange is dropped
 // (the program ends first), its destruction answers.
@@ -94,17 +91,17 @@ void TControlService::Handle(const std::string& line, TReply reply) {
 std::vector<std::string> TControlService::Names() const {
     std::vector<std::string> names;
     for (int n = 1; n <= box_.SocketCount() && n <= TBoxController::kSockets; ++n)
-        names.push_back(holder_.getValueString(BoxPath("AC_Name", n)));
+        names.push_back(Keys::Get(holder_, Keys::SocketName(n)));
     return names;
 }
 
 TSocketStatus TControlService::Socket(int n) const {
     TSocketStatus socket;
     socket.number = n;
-    socket.name = holder_.getValueString(BoxPath("AC_Name", n));
-    socket.on = holder_.getValueBoolean(BoxPath("ACPower", n));
-    socket.endAction = holder_.getValueBoolean(BoxPath("AC_Down", n));
-    socket.endOff = holder_.getValueBoolean(BoxPath("ACWDown", n));
+    socket.name = Keys::Get(holder_, Keys::SocketName(n));
+    socket.on = Keys::Get(holder_, Keys::SocketPower(n));
+    socket.endAction = Keys::Get(holder_, Keys::SocketEndAction(n));
+    socket.endOff = Keys::Get(holder_, Keys::SocketEndOff(n));
     return socket;
 }
 

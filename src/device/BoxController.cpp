@@ -5,11 +5,12 @@
 #include "device/BoxView.h"
 #include "device/SerialPort.h"
 #include "device/muATCmd.h"
+#include "hub/mVedadAzaro.h"
+#include "settings/SettingsKeys.h"
 #include "store/muDataConvert.h"
 #include "store/muDataHolder.h"
 #include "store/muTraceScope.h"
 #include "toolkit/Platform.h"
-#include "hub/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
 #include "toolkit/muStringTools.h"
@@ -19,17 +20,12 @@ namespace {
 using Kind = TmTraceScope::Kind;
 using TKind = TExchangeQueue::TKind;
 
-std::string TwoDigits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
-
 // The default context of the box's socket values for one operation, cleared
 // on every way out. Values are addressed by their full paths all the same:
 // a handler that runs inside a wait may change the context in between.
 class TBoxContext {
 public:
-    explicit TBoxContext(TmuDataholder& holder) : holder_(holder) {
-        holder_.UseIndex = "AC01";
-        holder_.UseSection = "AC";
-    }
+    explicit TBoxContext(TmuDataholder& holder) : holder_(holder) { Keys::Use(holder_, Keys::kBoxContext); }
     ~TBoxContext() { holder_.clearUseIndexSection(); }
     TBoxContext(const TBoxContext&) = delete;
     TBoxContext& operator=(const TBoxContext&) = delete;
@@ -72,8 +68,6 @@ void TBoxController::ServeMessages(int count) {
 void TBoxController::Message(const std::string& text) {
     if (TmuLogging* log = ProgramLog()) log->addText(text);
 }
-
-std::string TBoxController::PowerPath(int n) { return "AC01|AC|ACPower" + TwoDigits(n); }
 
 bool TBoxController::PortOpen() const { return links_.port != nullptr && links_.port->Connected(); }
 
@@ -274,14 +268,13 @@ void TBoxController::Identify() {
 
     const std::string joined = f1 + "-" + f2 + "-" + f3 + "-" + f4;
     TmuDataConvert* convert = links_.hub->DataConvert();
-    holder.setValueList("AC01", "COM",
+    holder.setValueList(Keys::kBoxPortContext.index, Keys::kBoxPortContext.section,
                         {"Port", port->Port(),                                                    //
                          "Baudrate", convert->BaudRateToStr(static_cast<int>(port->BaudRate())),  //
                          "Stopbit", convert->StopBitsToStr(static_cast<int>(port->StopBits())),   //
                          "Parity", convert->ParityToStr(static_cast<int>(port->Parity())),        //
                          "Flowcontrol", convert->FlowControlToStr(static_cast<int>(port->FlowControl()))});
-    if (holder.getValueString("AC01|AC|AC_Controller") != joined)
-        holder.setValueString("AC01|AC|AC_Controller", joined);
+    if (Keys::Get(holder, Keys::Controller) != joined) Keys::Set(holder, Keys::Controller, joined);
 
     if (const int sockets = BoxModels::ControllerSockets(f3); sockets > 0) *state_.ACDosenCount = sockets;
     if (TmuLogging* log = ProgramLog()) {
@@ -295,7 +288,7 @@ void TBoxController::SendStoredStates() {
     TBoxContext context(holder);
     for (int n = 1; n <= *state_.ACDosenCount; ++n) {
         if (queue_.Preempted()) return;
-        if (holder.getValueBoolean(PowerPath(n))) {
+        if (Keys::Get(holder, Keys::SocketPower(n))) {
             const std::string command = "atn" + std::to_string(n);
             set_COMPort_Lines("SEND: " + command);
             const std::string reply = UpperCase(ReplyText(SendCommand(command)));
@@ -401,8 +394,8 @@ void TBoxController::set_Init_Status() {
 
     {
         TBoxContext context(holder);
-        if (holder.getValueBoolean("AC01|AC|AC_DELAY")) {
-            const int seconds = holder.getValueInteger("AC01|AC|AC_DELAYTIME");
+        if (Keys::Get(holder, Keys::Delay)) {
+            const int seconds = Keys::Get(holder, Keys::DelayTime);
             // Ticking the box is a change of the option: it runs the delay
             // option as a click would.
             if (view_) view_->ShowDelay(seconds);
@@ -447,9 +440,9 @@ void TBoxController::MultiAction_Steckdose_Toggle(int n) {
     if (!ValidSocket(n)) return;
     TmuDataholder& holder = Holder();
     TBoxContext context(holder);
-    const bool on = !holder.getValueBoolean(PowerPath(n));
+    const bool on = !Keys::Get(holder, Keys::SocketPower(n));
     if (view_) view_->ShowSocket(n, on);
-    holder.setValueBoolean(PowerPath(n), on);
+    Keys::Set(holder, Keys::SocketPower(n), on);
     if (!PortOpen() || queue_.Ending()) return;
     const bool queued = queue_.SwitchQueued(n);
     if (queued || queue_.Running())
@@ -462,7 +455,7 @@ void TBoxController::MultiAction_Steckdose_Toggle(int n) {
 }
 
 bool TBoxController::StoredOn(int n) const {
-    return ValidSocket(n) && Holder().getValueBoolean(PowerPath(n));
+    return ValidSocket(n) && Keys::Get(Holder(), Keys::SocketPower(n));
 }
 
 void TBoxController::SwitchTo(int n, bool on) {
@@ -479,7 +472,7 @@ void TBoxController::SwitchTo(int n, bool on) {
 
 void TBoxController::SendStoredState(int n) {
     if (!PortOpen()) return;
-    const bool on = Holder().getValueBoolean(PowerPath(n));
+    const bool on = Keys::Get(Holder(), Keys::SocketPower(n));
     const std::string number = std::to_string(n);
     if (on) {
         const std::string reply = SendLogged("atn" + number);
@@ -499,13 +492,13 @@ void TBoxController::MultiAction_Steckdose_Init(int n) {
     if (!ValidSocket(n)) return;
     TmuDataholder& holder = Holder();
     TBoxContext context(holder);
-    const bool on = holder.getValueBoolean(PowerPath(n));
+    const bool on = Keys::Get(holder, Keys::SocketPower(n));
     if (view_) view_->ShowSocket(n, on);
-    holder.setValueBoolean(PowerPath(n), on);
+    Keys::Set(holder, Keys::SocketPower(n), on);
     if (!PortOpen()) return;
 
     queue_.Submit(TKind::Switch, n, [this, n] {
-        const bool isOn = Holder().getValueBoolean(PowerPath(n));
+        const bool isOn = Keys::Get(Holder(), Keys::SocketPower(n));
         if (isOn) {
             // Switching delay 0 first, so the socket follows at once.
             const std::string delayReply = SendLogged("att0");
@@ -526,7 +519,7 @@ void TBoxController::MultiAction_Steckdose_OFF(int n) {
     TmuDataholder& holder = Holder();
     TBoxContext context(holder);
     if (view_) view_->ShowSocket(n, false);
-    holder.setValueBoolean(PowerPath(n), false);
+    Keys::Set(holder, Keys::SocketPower(n), false);
 }
 
 // ---------------------------------------------------------------------------
@@ -538,7 +531,7 @@ void TBoxController::Action_DangerOFF() {
     TmuDataholder& holder = Holder();
     {
         TBoxContext context(holder);
-        for (int n = 1; n <= kSockets; ++n) holder.setValueBoolean(PowerPath(n), false);
+        for (int n = 1; n <= kSockets; ++n) Keys::Set(holder, Keys::SocketPower(n), false);
     }
     if (view_) view_->ShowAllOff();
     const int count = std::min(*state_.ACDosenCount, kSockets);
@@ -595,8 +588,8 @@ void TBoxController::SetDelay(bool ticked, const std::string& seconds,
         std::string sent = ticked ? seconds : std::string("0");
         if (sent.empty()) sent = "0";
         TmuDataholder& holder = Holder();
-        holder.setValueBoolean("AC01|AC|AC_DELAY", ticked);
-        holder.setValueInteger("AC01|AC|AC_DELAYTIME", ticked ? std::atoi(sent.c_str()) : 0);
+        Keys::Set(holder, Keys::Delay, ticked);
+        Keys::Set(holder, Keys::DelayTime, ticked ? std::atoi(sent.c_str()) : 0);
         std::string answer;
         ATCmd()->SetATTCmd(sent, answer);
         AddMemoLine("SEND: ATT" + sent);
@@ -608,7 +601,7 @@ void TBoxController::SetDelay(bool ticked, const std::string& seconds,
 void TBoxController::SetBeeper(bool on) {
     queue_.Submit(TKind::Box, 0, [this, on] {
         if (!BoxAnswers()) return;
-        Holder().setValueBoolean("AC01|AC|AC_BEEPER", on);
+        Keys::Set(Holder(), Keys::Beeper, on);
         std::string answer;
         if (on) {
             AddMemoLine("SEND: Atbon");

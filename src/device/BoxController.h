@@ -190,7 +190,6 @@ private:
     void RestoreSockets();
 
     static bool ValidSocket(int n) { return n >= 1 && n <= kSockets; }
-    static std::string PowerPath(int n);
 
     TLinks links_;
     TState state_;

@@ -1,7 +1,9 @@
 #include "settings/SettingsSchema.h"
 
+#include <algorithm>
 #include <string>
 
+#include "settings/SettingsKeys.h"
 #include "store/muDataHolder.h"
 
 namespace {
@@ -24,6 +26,122 @@ const std::string kLngFile = UpperCase("$APPDIR\\SYSTEM\\LANGUAGE\\tavrin.$LNG.l
 constexpr int kBoxCount = 16;
 constexpr int kSocketCount = 24;
 
+// A value of a section with its default and, when the program writes it
+// back at exit, its place in the write order of its block (1, 2, ...; 0:
+// never written).
+struct TValueRow {
+    const char* Name;
+    TmValueItem Default;
+    int ExitPosition = 0;
+};
+
+// A numbered run of the box section AC (stem + 01 to 24). Boolean runs
+// register false.
+struct TRunRow {
+    const char* Stem;
+    TValueType Type;
+    const char* TextDefault;
+    int ExitPosition;
+    bool SwitchOffMark;
+};
+
+// ---- The box files (indexes AC01 to AC16) ------------------------------------
+
+const std::vector<TValueRow>& BoxValues() {
+    static const std::vector<TValueRow> rows = {
+        {"AC_Controller", "None", 1},  //
+        {"AC_BEEPER", true, 2},        //
+        {"AC_SN", "", 3},              //
+        {"AC_DELAY", false, 4},        //
+        {"AC_DELAYTIME", 0, 5},        //
+        {"AC_PWDACTIVE", false, 6},    //
+        {"AC_PWD", "", 7},
+    };
+    return rows;
+}
+
+// Per socket: the name, the state, "Aktion beim Beenden" and its switch-off;
+// a socket with both of the last set is switched off at the end.
+const std::vector<TRunRow>& SocketRuns() {
+    static const std::vector<TRunRow> rows = {
+        {"AC_Name", TValueType::String, "Steckdosenname", 1, false},
+        {"ACPower", TValueType::Boolean, nullptr, 2, false},
+        {"AC_Down", TValueType::Boolean, nullptr, 3, true},
+        {"ACWDown", TValueType::Boolean, nullptr, 4, true},
+    };
+    return rows;
+}
+
+const std::vector<TValueRow>& PortValues() {
+    static const std::vector<TValueRow> rows = {
+        {"Port", "COM1", 1},      //
+        {"Baudrate", "2400", 2},  //
+        {"Stopbit", "1", 3},      //
+        {"Parity", "None", 4},    //
+        {"Flowcontrol", "None", 5},
+    };
+    return rows;
+}
+
+// ---- tavrin.ini (index INI) --------------------------------------------------
+
+// The window and start settings; written at exit position first.
+const std::vector<TValueRow>& MainValues() {
+    static const std::vector<TValueRow> rows = {
+        {"AUTOSTART", false, 4},    //
+        {"SILENT", false, 5},       //
+        {"PrgHide", false, 6},      //
+        {"FormPos", "TopLeft", 3},  //
+        {"PositionX", 150, 1},      //
+        {"PositionY", 150, 2},      //
+        {"AC_Controller", ""},
+    };
+    return rows;
+}
+
+struct TSectionRows {
+    const char* Section;
+    std::vector<TValueRow> Values;
+};
+
+// The sections after TAVRIN; none is written at exit.
+const std::vector<TSectionRows>& MainFileSections() {
+    static const std::vector<TSectionRows> sections = {
+        {"Logging",
+         {{"LogFile", kLogFile},  //
+          {"Logging", false},     //
+          {"DeleteFile", false},  //
+          {"LogArt", "LOG_STD"}}},
+        {"Path", {{"ProgFile", kProgFile}}},
+        {"AC_Config",
+         {{"AC_File", kAcFile},  //
+          {"AC_ID", 1},          //
+          {"COM_Count", 1}}},
+        {"HLP",
+         {{"USEINDEX", false},        //
+          {"HelpFile", kHelpFile},    //
+          {"HelpIndex", kHelpIndex},  //
+          {"LngType", "DE"}}},
+        {"LNG",
+         {{"USEINDEX", false},    //
+          {"LngFile", kLngFile},  //
+          {"LngType", "DE"}}},
+    };
+    return sections;
+}
+
+// ---- Registration ------------------------------------------------------------
+
+TmValueList Items(const std::vector<TValueRow>& rows) {
+    TmValueList items;
+    items.reserve(2 * rows.size());
+    for (const TValueRow& row : rows) {
+        items.emplace_back(row.Name);
+        items.push_back(row.Default);
+    }
+    return items;
+}
+
 void RegisterHelpTopics(TmuDataholder& holder) {
     TmValueList items;
     items.reserve(2 * kHelpTopicCount);
@@ -35,54 +153,20 @@ void RegisterHelpTopics(TmuDataholder& holder) {
 }
 
 void RegisterBox(TmuDataholder& holder, const std::string& index) {
-    holder.InitValueList(index, "AC",
-                         {"AC_Controller", "None",  //
-                          "AC_BEEPER", true,        //
-                          "AC_SN", "",              //
-                          "AC_DELAY", false,        //
-                          "AC_DELAYTIME", 0,        //
-                          "AC_PWDACTIVE", false,    //
-                          "AC_PWD", ""});
-    holder.InitArrayValueString(index, "AC", "AC_Name", 1, kSocketCount, "Steckdosenname", true);
-    holder.InitArrayValueBoolean(index, "AC", "ACPower", 1, kSocketCount, true);
-    holder.InitArrayValueBoolean(index, "AC", "AC_Down", 1, kSocketCount, true);
-    holder.InitArrayValueBoolean(index, "AC", "ACWDown", 1, kSocketCount, true);
-    holder.InitValueList(index, "COM",
-                         {"Port", "COM1",      //
-                          "Baudrate", "2400",  //
-                          "Stopbit", "1",      //
-                          "Parity", "None",    //
-                          "Flowcontrol", "None"});
+    holder.InitValueList(index, "AC", Items(BoxValues()));
+    for (const TRunRow& run : SocketRuns()) {
+        if (run.Type == TValueType::String)
+            holder.InitArrayValueString(index, "AC", run.Stem, 1, kSocketCount, run.TextDefault, true);
+        else
+            holder.InitArrayValueBoolean(index, "AC", run.Stem, 1, kSocketCount, true);
+    }
+    holder.InitValueList(index, "COM", Items(PortValues()));
 }
 
 void RegisterMainFile(TmuDataholder& holder) {
-    holder.InitValueList("INI", "TAVRIN",
-                         {"AUTOSTART", false,    //
-                          "SILENT", false,       //
-                          "PrgHide", false,      //
-                          "FormPos", "TopLeft",  //
-                          "PositionX", 150,      //
-                          "PositionY", 150,      //
-                          "AC_Controller", ""});
-    holder.InitValueList("INI", "Logging",
-                         {"LogFile", kLogFile,  //
-                          "Logging", false,     //
-                          "DeleteFile", false,  //
-                          "LogArt", "LOG_STD"});
-    holder.InitValueList("INI", "Path", {"ProgFile", kProgFile});
-    holder.InitValueList("INI", "AC_Config",
-                         {"AC_File", kAcFile,  //
-                          "AC_ID", 1,          //
-                          "COM_Count", 1});
-    holder.InitValueList("INI", "HLP",
-                         {"USEINDEX", false,        //
-                          "HelpFile", kHelpFile,    //
-                          "HelpIndex", kHelpIndex,  //
-                          "LngType", "DE"});
-    holder.InitValueList("INI", "LNG",
-                         {"USEINDEX", false,    //
-                          "LngFile", kLngFile,  //
-                          "LngType", "DE"});
+    holder.InitValueList(Keys::kMainIndex, "TAVRIN", Items(MainValues()));
+    for (const TSectionRows& section : MainFileSections())
+        holder.InitValueList(Keys::kMainIndex, section.Section, Items(section.Values));
 }
 
 void RegisterRunTimeValues(TmuDataholder& holder) {
@@ -105,8 +189,41 @@ void RegisterRunTimeValues(TmuDataholder& holder) {
     holder.UseSection = useSection;
 }
 
-std::string BoxIndex(int number) {
-    return std::string("AC") + (number < 10 ? "0" : "") + std::to_string(number);
+// ---- The exit lists ----------------------------------------------------------
+
+TValueType TypeOf(const TmValueItem& value) {
+    switch (value.kind) {
+        case TmValueItem::Kind::Boolean:
+            return TValueType::Boolean;
+        case TmValueItem::Kind::Integer:
+            return TValueType::Integer;
+        default:
+            return TValueType::String;
+    }
+}
+
+// The marked rows in the order of their marks.
+TExitList MarkedValues(const char* section, const std::vector<TValueRow>& rows) {
+    std::vector<const TValueRow*> marked;
+    for (const TValueRow& row : rows)
+        if (row.ExitPosition > 0) marked.push_back(&row);
+    std::stable_sort(marked.begin(), marked.end(), [](const TValueRow* a, const TValueRow* b) {
+        return a->ExitPosition < b->ExitPosition;
+    });
+    TExitList list{section, {}};
+    for (const TValueRow* row : marked) list.Values.push_back({row->Name, TypeOf(row->Default)});
+    return list;
+}
+
+TExitList MarkedRuns() {
+    std::vector<const TRunRow*> marked;
+    for (const TRunRow& run : SocketRuns())
+        if (run.ExitPosition > 0) marked.push_back(&run);
+    std::stable_sort(marked.begin(), marked.end(),
+                     [](const TRunRow* a, const TRunRow* b) { return a->ExitPosition < b->ExitPosition; });
+    TExitList list{"AC", {}};
+    for (const TRunRow* run : marked) list.Values.push_back({run->Stem, run->Type, run->SwitchOffMark});
+    return list;
 }
 
 }  // namespace
@@ -168,7 +285,25 @@ const std::array<THelpTopic, kHelpTopicCount>& HelpTopics() {
 
 void RegisterSettingsSchema(TmuDataholder& holder) {
     RegisterHelpTopics(holder);
-    for (int box = 1; box <= kBoxCount; ++box) RegisterBox(holder, BoxIndex(box));
+    for (int box = 1; box <= kBoxCount; ++box) RegisterBox(holder, Keys::BoxIndex(box));
     RegisterMainFile(holder);
     RegisterRunTimeValues(holder);
+}
+
+const TExitList& ExitValues(TExitBlock block) {
+    static const TExitList main = MarkedValues("TAVRIN", MainValues());
+    static const TExitList port = MarkedValues("COM", PortValues());
+    static const TExitList sockets = MarkedRuns();
+    static const TExitList box = MarkedValues("AC", BoxValues());
+    switch (block) {
+        case TExitBlock::MainSettings:
+            return main;
+        case TExitBlock::BoxPort:
+            return port;
+        case TExitBlock::Sockets:
+            return sockets;
+        case TExitBlock::BoxSettings:
+            break;
+    }
+    return box;
 }

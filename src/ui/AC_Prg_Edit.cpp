@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "settings/SettingsKeys.h"
 #include "store/muDataHolder.h"
 #include "ui/DialogFrame.h"
 #include "ui/ImageList.h"
@@ -20,7 +21,7 @@ TAC_Edit* AC_Edit = nullptr;
 namespace {
 
 // The help topic of the name field: editing a socket.
-const char* const kEditHelpTopic = "HLP|HelpIndex|hlp_steckdoseeditieren";
+const char* const kEditHelpTopic = "hlp_steckdoseeditieren";
 
 void SetHelpContext(QObject* object, int context) { object->setProperty("helpContext", context); }
 
@@ -111,7 +112,7 @@ void TAC_Edit::BindHelp(TmuDataholder& holder) {
     const std::string index = holder.UseIndex;
     const std::string section = holder.UseSection;
     holder.clearUseIndexSection();
-    const int context = holder.getValueInteger(kEditHelpTopic);
+    const int context = Keys::Get(holder, Keys::HelpTopic(kEditHelpTopic));
     holder.UseIndex = index;
     holder.UseSection = section;
     if (context > 0) SetHelpContext(edit1_, context);

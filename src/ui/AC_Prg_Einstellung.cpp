@@ -25,10 +25,11 @@
 
 #include "device/BoxController.h"
 #include "device/muATCmd.h"
+#include "hub/mVedadAzaro.h"
+#include "settings/SettingsKeys.h"
 #include "store/muDataHolder.h"
 #include "store/muTraceScope.h"
 #include "toolkit/mCloseTimer.h"
-#include "hub/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
 #include "ui/DialogFrame.h"
@@ -563,7 +564,7 @@ void TAC_Einstellung::PrepareOpening() {
     DialogFrame::PlaceBeside(links_, form_);
     if (TmuDataholder* holder = Holder()) {
         holder->clearUseIndexSection();
-        LoadCheckBox(autoStart_, holder->getValueBoolean("INI|TAVRIN|AUTOSTART"));
+        LoadCheckBox(autoStart_, Keys::Get(*holder, Keys::AutoStart));
     }
     ShowStoredDesktopPosition();
     pages_->setCurrentIndex(0);
@@ -585,7 +586,7 @@ void TAC_Einstellung::ShowStoredDesktopPosition() {
     TmuDataholder* holder = Holder();
     if (holder == nullptr) return;
     holder->clearUseIndexSection();
-    const std::string stored = holder->getValueString("INI|TAVRIN|FormPos");
+    const std::string stored = Keys::Get(*holder, Keys::FormPos);
     int index = -1;
     for (int i = 0; i < DesktopPositionCount; ++i) {
         if (stored == kDesktopItems[i].storedName) index = i;
@@ -629,14 +630,14 @@ void TAC_Einstellung::FormActivate() {
     TmuDataholder* holder = Holder();
     if (holder == nullptr) return;
     holder->clearUseIndexSection();
-    LoadCheckBox(autoStart_, holder->getValueBoolean("INI|TAVRIN|AUTOSTART"));
-    LoadCheckBox(silent_, holder->getValueBoolean("INI|TAVRIN|SILENT"));
-    LoadCheckBox(autoClose_, holder->getValueBoolean("INI|TAVRIN|PrgHide"));
+    LoadCheckBox(autoStart_, Keys::Get(*holder, Keys::AutoStart));
+    LoadCheckBox(silent_, Keys::Get(*holder, Keys::Silent));
+    LoadCheckBox(autoClose_, Keys::Get(*holder, Keys::PrgHide));
 
     ReadSerialNumber();
 
     holder->clearUseIndexSection();
-    LoadCheckBox(beeper_, holder->getValueBoolean("AC01|AC|AC_BEEPER"));
+    LoadCheckBox(beeper_, Keys::Get(*holder, Keys::Beeper));
 }
 
 void TAC_Einstellung::ShowPortView() {
@@ -649,11 +650,11 @@ void TAC_Einstellung::ReadSerialNumber() {
         TmuDataholder* holder = Holder();
         const std::string serial = SerialNumberOf(answer);
         holder->clearUseIndexSection();
-        holder->setValueString("AC01|AC|AC_SN", serial);
+        Keys::Set(*holder, Keys::SerialNumber, serial);
         serialNumber_->setText(QString::fromStdString(serial));
 
-        SelectDelay(holder->getValueInteger("AC01|AC|AC_DELAYTIME"));
-        LoadCheckBox(delayActive_, holder->getValueBoolean("AC01|AC|AC_DELAY"));
+        SelectDelay(Keys::Get(*holder, Keys::DelayTime));
+        LoadCheckBox(delayActive_, Keys::Get(*holder, Keys::Delay));
         if (!answer.empty()) SetStatusPanelText(1, QString());
     });
 }
@@ -667,7 +668,7 @@ void TAC_Einstellung::Action_PWD_AutoCloseExecute() {
     if (links_.closeTimer != nullptr) links_.closeTimer->SetEnabled(ticked);
     if (TmuDataholder* holder = Holder()) {
         holder->clearUseIndexSection();
-        holder->setValueBoolean("INI|TAVRIN|PrgHide", ticked);
+        Keys::Set(*holder, Keys::PrgHide, ticked);
     }
 }
 

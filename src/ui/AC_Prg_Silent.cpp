@@ -3,6 +3,7 @@
 #include <QShowEvent>
 #include <exception>
 
+#include "settings/SettingsKeys.h"
 #include "store/muDataHolder.h"
 #include "toolkit/Platform.h"
 #include "toolkit/Timer.h"
@@ -53,8 +54,8 @@ void TAC_Silent::Prg_Silent_TimerTimer() {
 
     TmuDataholder& holder = host_->Dataholder();
     holder.clearUseIndexSection();
-    const bool silent = holder.getValueBoolean("INI|TAVRIN|SILENT");
-    const bool comFailed = holder.getValueBoolean("AC_COM_failed");
+    const bool silent = Keys::Get(holder, Keys::Silent);
+    const bool comFailed = Keys::Get(holder, Keys::ComFailed);
 
     if (!comFailed) {
         if (silentInitStart_) {
@@ -67,12 +68,12 @@ void TAC_Silent::Prg_Silent_TimerTimer() {
             }
             host_->SetCloseTimerEnabled(false);
             holder.clearUseIndexSection();
-            holder.setValueBoolean("AC_Visible", false);
+            Keys::Set(holder, Keys::WindowVisible, false);
         } else {
             silentInitStart_ = false;
             host_->SetCloseTimerEnabled(true);
             holder.clearUseIndexSection();
-            holder.setValueBoolean("AC_Visible", true);
+            Keys::Set(holder, Keys::WindowVisible, true);
         }
     }
 
@@ -84,9 +85,9 @@ void TAC_Silent::Prg_Silent_TimerTimer() {
             silentInitStart_ = false;
             host_->ShowProgram();
             holder.clearUseIndexSection();
-            holder.setValueBoolean("AC_Visible", true);
+            Keys::Set(holder, Keys::WindowVisible, true);
         } else {
-            holder.setValueBoolean("AC_Visible", false);
+            Keys::Set(holder, Keys::WindowVisible, false);
         }
     }
 

@@ -13,12 +13,13 @@
 #include <QWidget>
 #include <array>
 
+#include "hub/mVedadAzaro.h"
+#include "hub/muComponents.h"
+#include "settings/SettingsKeys.h"
 #include "store/muDataHolder.h"
 #include "store/muTraceScope.h"
 #include "toolkit/FileSystem.h"
 #include "toolkit/Platform.h"
-#include "hub/mVedadAzaro.h"
-#include "hub/muComponents.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/qt/QtForm.h"
 #include "ui/HelpViewer.h"
@@ -31,7 +32,7 @@ const char* const kHelpContextProperty = "helpContext";
 // Help on the help window itself (hlp_hilfefenster).
 constexpr int kHelpWindowContext = 1110;
 
-std::string Topic(const char* name) { return std::string("HLP|HelpIndex|") + name; }
+std::string Topic(const char* name) { return Keys::HelpTopic(name).path; }
 
 int ContextOf(const QObject* object) { return object ? object->property(kHelpContextProperty).toInt() : 0; }
 
@@ -119,7 +120,7 @@ TmuLogging* THelpBinding::Log() const { return links_.programLogging ? links_.pr
 void THelpBinding::InitHelp() {
     TmuDataholder* holder = links_.hub.Dataholder();
     holder->clearUseIndexSection();
-    const std::string helpFile = holder->getValueString("Actuall_Helpfile");
+    const std::string helpFile = Keys::Get(*holder, Keys::ResolvedHelpFile);
     hook_.reset();
     if (fs_boundary::FileExists(helpFile)) {
         hook_ = std::make_unique<THookHelpSystem>(helpFile);
@@ -165,9 +166,9 @@ void THelpBinding::Update_HelpIndex() {
 
     // 2. Every component once: the tray's socket entries, socket menu items,
     //    and the page slots' edit buttons.
-    const int trayContext = holder->getValueInteger(Topic("hlp_traysteckdosenpopup"));
-    const int socketContext = holder->getValueInteger(Topic("hlp_steckdosen"));
-    const int editContext = holder->getValueInteger(Topic("hlp_steckdoseeditieren"));
+    const int trayContext = Keys::Get(*holder, Keys::HelpTopic("hlp_traysteckdosenpopup"));
+    const int socketContext = Keys::Get(*holder, Keys::HelpTopic("hlp_steckdosen"));
+    const int editContext = Keys::Get(*holder, Keys::HelpTopic("hlp_steckdoseeditieren"));
     for (Control* control : form->OwnedControls()) {
         const std::string name = control->Name();
         if (control->IsOfClass(ControlClass::MenuItem)) {
@@ -179,7 +180,7 @@ void THelpBinding::Update_HelpIndex() {
             control->SetHelpContext(editContext);
             // The hint from the hint table when it has one; the buttons keep
             // "Steckdose editieren." otherwise.
-            const std::string hint = holder->getValueString("INI|HintIndex|hntSteckdose_editieren");
+            const std::string hint = Keys::Get(*holder, Keys::EditButtonHint);
             if (!hint.empty()) control->SetHint(hint);
         }
     }
@@ -228,7 +229,7 @@ int THelpBinding::TopicContext(TmuDataholder& holder, const char* topic) {
     const std::string index = holder.UseIndex;
     const std::string section = holder.UseSection;
     holder.clearUseIndexSection();
-    const int context = holder.getValueInteger(Topic(topic));
+    const int context = Keys::Get(holder, Keys::HelpTopic(topic));
     holder.UseIndex = index;
     holder.UseSection = section;
     return context;

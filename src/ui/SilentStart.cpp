@@ -7,12 +7,13 @@
 #include <filesystem>
 #include <system_error>
 
+#include "hub/mVedadAzaro.h"
+#include "settings/SettingsKeys.h"
 #include "store/muDataHolder.h"
 #include "store/muFileIO.h"
 #include "store/muTraceScope.h"
 #include "toolkit/FileSystem.h"
 #include "toolkit/Platform.h"
-#include "hub/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
 #include "toolkit/qt/QtForm.h"
@@ -95,7 +96,7 @@ bool TSilentStart::CheckBoxState(const char* name, bool& ticked) const {
 std::string TSilentStart::AutostartSource() {
     TmuDataholder* holder = links_.hub.Dataholder();
     holder->clearUseIndexSection();
-    const std::string progFile = holder->getValueString("INI|Path|ProgFile");
+    const std::string progFile = Keys::Get(*holder, Keys::ProgFile);
     std::string source;
     links_.hub.FileIO()->get_LocateAndReplacePlacehold(progFile, "$APPDIR", source,
                                                        GetPlatform().CurrentDir());
@@ -147,11 +148,11 @@ void TSilentStart::SetAutoStart(bool ticked) {
     if (TmuLogging* log = Log()) log->addVarBoolean("i_bChecked", ticked);
     TmuDataholder* holder = links_.hub.Dataholder();
     holder->clearUseIndexSection();
-    const bool was = holder->getValueBoolean("INI|TAVRIN|AUTOSTART");
+    const bool was = Keys::Get(*holder, Keys::AutoStart);
 
     if (ticked) {
         SetCaption(true, kAutoStartOn);
-        holder->setValueBoolean("INI|TAVRIN|AUTOSTART", true);
+        Keys::Set(*holder, Keys::AutoStart, true);
         CreateLinkIfMissing();
     } else {
         if (was) {
@@ -159,7 +160,7 @@ void TSilentStart::SetAutoStart(bool ticked) {
             if (!link.empty() && fs_boundary::FileExists(link)) fs_boundary::DeleteFile(link);
         }
         SetCaption(true, kAutoStartOff);
-        holder->setValueBoolean("INI|TAVRIN|AUTOSTART", false);
+        Keys::Set(*holder, Keys::AutoStart, false);
     }
 }
 
@@ -173,15 +174,15 @@ void TSilentStart::SetSilent(bool ticked) {
     if (TmuLogging* log = Log()) log->addVarBoolean("i_bChecked", ticked);
     TmuDataholder* holder = links_.hub.Dataholder();
     holder->clearUseIndexSection();
-    const bool was = holder->getValueBoolean("INI|TAVRIN|SILENT");
+    const bool was = Keys::Get(*holder, Keys::Silent);
     if (ticked || was) {
         // Unticking a stored true keeps this caption until the box changes
         // again.
         SetCaption(false, kSilentOn);
-        holder->setValueBoolean("INI|TAVRIN|SILENT", ticked);
+        Keys::Set(*holder, Keys::Silent, ticked);
     } else {
         SetCaption(false, kSilentOff);
-        holder->setValueBoolean("INI|TAVRIN|SILENT", false);
+        Keys::Set(*holder, Keys::Silent, false);
     }
 }
 
@@ -189,8 +190,8 @@ void TSilentStart::Action_InitAutoStartExecute() {
     TmTraceScope trace(Log(), Kind::Procedure, "TTavrin1.Action_InitAutoStartExecute");
     TmuDataholder* holder = links_.hub.Dataholder();
     holder->clearUseIndexSection();
-    const bool autoStart = holder->getValueBoolean("INI|TAVRIN|AUTOSTART");
-    const bool silent = holder->getValueBoolean("INI|TAVRIN|SILENT");
+    const bool autoStart = Keys::Get(*holder, Keys::AutoStart);
+    const bool silent = Keys::Get(*holder, Keys::Silent);
     SetCaption(true, autoStart ? kAutoStartOn : kAutoStartOff);
     SetCaption(false, silent ? kSilentOn : kSilentOff);
     if (autoStart) CreateLinkIfMissing();

@@ -6,9 +6,10 @@
 #include <QLineEdit>
 #include <QWidget>
 
+#include "hub/mVedadAzaro.h"
+#include "settings/SettingsKeys.h"
 #include "store/muDataHolder.h"
 #include "store/muTraceScope.h"
-#include "hub/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
 #include "toolkit/qt/QtForm.h"
@@ -75,17 +76,16 @@ void TSocketEditor::Update_FormEditText(const std::string& NN) {
     dialog->AC_Edit_Label()->setText(QStringLiteral("Editieren Steckdose..."));
 
     TmuDataholder& holder = *parts_.hub.Dataholder();
-    const std::string name = "AC_Name" + NN;
-    const std::string down = "AC_Down" + NN;
-    const std::string wdown = "ACWDown" + NN;
+    const Keys::Key<std::string> name = Keys::ShortSocketName(NN);
+    const Keys::Key<bool> down = Keys::ShortSocketEndAction(NN);
+    const Keys::Key<bool> wdown = Keys::ShortSocketEndOff(NN);
     dialog->BindHelp(holder);
 
-    holder.UseIndex = "AC01";
-    holder.UseSection = "AC";
-    dialog->Edit1()->setText(QString::fromStdString(holder.getValueString(name)));
-    dialog->CheckBox_WDown()->setChecked(holder.getValueBoolean(down));
-    dialog->ComboBox_AC_WindowsOFF()->setCurrentIndex(holder.getValueBoolean(wdown) ? TAC_Edit::EntrySwitchOff
-                                                                                    : TAC_Edit::EntryKeep);
+    Keys::Use(holder, Keys::kBoxContext);
+    dialog->Edit1()->setText(QString::fromStdString(Keys::Get(holder, name)));
+    dialog->CheckBox_WDown()->setChecked(Keys::Get(holder, down));
+    dialog->ComboBox_AC_WindowsOFF()->setCurrentIndex(Keys::Get(holder, wdown) ? TAC_Edit::EntrySwitchOff
+                                                                               : TAC_Edit::EntryKeep);
     holder.clearUseIndexSection();
     dialog->Edit1()->setFocus();
 
@@ -106,19 +106,18 @@ void TSocketEditor::Update_FormEditText(const std::string& NN) {
     // Whatever closed the dialog (OK, Enter, the close box, the end of the
     // session), its values are stored. Handlers that ran while it was open
     // may have changed the default context, so it is set again.
-    holder.UseIndex = "AC01";
-    holder.UseSection = "AC";
-    holder.setValueString(name, dialog->Edit1()->text().toStdString());
+    Keys::Use(holder, Keys::kBoxContext);
+    Keys::Set(holder, name, dialog->Edit1()->text().toStdString());
     const bool checked = dialog->CheckBox_WDown()->isChecked();
-    holder.setValueBoolean(down, checked);
+    Keys::Set(holder, down, checked);
     const int entry = dialog->ComboBox_AC_WindowsOFF()->currentIndex();
     if (entry == TAC_Edit::EntryKeep || entry == TAC_Edit::EntrySwitchOff)
-        holder.setValueBoolean(wdown, entry == TAC_Edit::EntrySwitchOff);
+        Keys::Set(holder, wdown, entry == TAC_Edit::EntrySwitchOff);
     else
-        holder.setValueBoolean(wdown, checked);
+        Keys::Set(holder, wdown, checked);
     if (TmuLogging* log = Log()) {
-        log->addVarString("o_s" + name, dialog->Edit1()->text().toStdString());
-        log->addVarBoolean("o_b" + down, checked);
+        log->addVarString("o_s" + name.path, dialog->Edit1()->text().toStdString());
+        log->addVarBoolean("o_b" + down.path, checked);
         log->addVarInteger("o_iWindowsOFF", entry);
     }
     holder.clearUseIndexSection();

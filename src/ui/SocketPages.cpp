@@ -6,11 +6,12 @@
 #include <QToolButton>
 #include <QWidget>
 
-#include "store/muDataHolder.h"
-#include "store/muTraceScope.h"
 #include "hub/mVedadAzaro.h"
 #include "hub/muComponents.h"
 #include "hub/muFormTools.h"
+#include "settings/SettingsKeys.h"
+#include "store/muDataHolder.h"
+#include "store/muTraceScope.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/qt/QtForm.h"
 #include "ui/ProgramView.h"
@@ -24,15 +25,12 @@ using Kind = TmTraceScope::Kind;
 constexpr int kSlots = 4;
 constexpr int kPages = 6;
 
-std::string TwoDigits(int n) { return TSocketActions::TwoDigits(n).toStdString(); }
-
 // Sets the default context of the data holder to the box's socket values
 // and clears it again on every way out.
 class TSocketContext {
 public:
     explicit TSocketContext(TmuDataholder* holder) : holder_(holder) {
-        holder_->UseIndex = "AC01";
-        holder_->UseSection = "AC";
+        Keys::Use(*holder_, Keys::kBoxContext);
     }
     ~TSocketContext() { holder_->clearUseIndexSection(); }
     TSocketContext(const TSocketContext&) = delete;
@@ -107,7 +105,7 @@ void TSocketPages::CheckImageIndex_And_SetSpeedbutton(QToolButton* button, int n
         TSocketContext context(holder);
         // The full path, so that a handler running inside a box exchange
         // and clearing the default context cannot redirect the read.
-        on = holder->getValueBoolean("AC01|AC|ACPower" + TwoDigits(n));
+        on = Keys::Get(*holder, Keys::SocketPower(n));
     }
     if (on)
         switching_.SetSpeedButtonGreen(button);
@@ -123,7 +121,7 @@ void TSocketPages::SetACName(int first, int last) {
     TSocketContext context(holder);
     for (int n = first; n <= last; ++n) {
         if (n < 1 || n > TSocketActions::SocketCount) continue;
-        const std::string name = holder->getValueString("AC01|AC|AC_Name" + TwoDigits(n));
+        const std::string name = Keys::Get(*holder, Keys::SocketName(n));
         const int k = (n - 1) % kSlots + 1;
         tools->set_LabelCaption(&form_, "ACNameX" + std::to_string(k), name);
     }

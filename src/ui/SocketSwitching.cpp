@@ -5,8 +5,9 @@
 #include <QToolButton>
 
 #include "device/BoxController.h"
-#include "store/muDataHolder.h"
 #include "hub/mVedadAzaro.h"
+#include "settings/SettingsKeys.h"
+#include "store/muDataHolder.h"
 #include "toolkit/qt/QtForm.h"
 #include "ui/ImageList.h"
 #include "ui/ProgramView.h"
@@ -31,7 +32,7 @@ void TSocketSwitching::MultiAction_Steckdose_OFF(int n) { parts_.controller->Mul
 void TSocketSwitching::SetButtonHelpContext(QToolButton* button) {
     if (!button || parts_.hub == nullptr) return;
     // The socket topic of the help table.
-    const int context = parts_.hub->Dataholder()->getValueInteger("HLP|HelpIndex|hlp_steckdosen");
+    const int context = Keys::Get(*parts_.hub->Dataholder(), Keys::HelpTopic("hlp_steckdosen"));
     if (context <= 0) return;
     if (QtControl* control = parts_.form->ControlOf(button)) control->SetHelpContext(context);
 }

@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <QWindowStateChangeEvent>
 
+#include "settings/SettingsKeys.h"
 #include "store/muDataHolder.h"
 #include "toolkit/Timer.h"
 #include "toolkit/mCloseTimer.h"
@@ -170,7 +171,7 @@ void TTrayMenu::SetACVisible(bool value) {
     TmuDataholder* holder = links_.dataholder ? links_.dataholder() : nullptr;
     if (!holder) return;
     holder->clearUseIndexSection();
-    holder->setValueBoolean("AC_Visible", value);
+    Keys::Set(*holder, Keys::WindowVisible, value);
 }
 
 // ---------------------------------------------------------------------------

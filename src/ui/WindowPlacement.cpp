@@ -4,12 +4,13 @@
 #include <QEvent>
 #include <QWidget>
 
+#include "hub/mVedadAzaro.h"
+#include "settings/SettingsKeys.h"
 #include "store/muDataHolder.h"
 #include "toolkit/Form.h"
 #include "toolkit/Platform.h"
 #include "toolkit/Timer.h"
 #include "toolkit/mCloseTimer.h"
-#include "hub/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
 #include "toolkit/qt/QtForm.h"
@@ -18,10 +19,6 @@
 #include "ui/StatusClock.h"
 
 namespace {
-
-const char* const kPositionX = "INI|TAVRIN|PositionX";
-const char* const kPositionY = "INI|TAVRIN|PositionY";
-const char* const kFormPos = "INI|TAVRIN|FormPos";
 
 // A trace of the program logger, when there is one.
 class TProgramTrace {
@@ -127,8 +124,8 @@ void TWindowPlacement::set_New_Formpostion(int index) {
                                      outer.width(), outer.height());
     links_.window->move(at);
     TmuDataholder* holder = links_.hub->Dataholder();
-    holder->setValueInteger(kPositionX, at.x());
-    holder->setValueInteger(kPositionY, at.y());
+    Keys::Set(*holder, Keys::PositionX, at.x());
+    Keys::Set(*holder, Keys::PositionY, at.y());
 }
 
 void TWindowPlacement::Set_MulitDesktop_Position(int index) {
@@ -136,7 +133,7 @@ void TWindowPlacement::Set_MulitDesktop_Position(int index) {
     if (trace) trace->addVarInteger("i_iIndex", index);
     if (index < 0 || index >= PresetCount) return;
     set_New_Formpostion(index);
-    links_.hub->Dataholder()->setValueString(kFormPos, PresetName(index));
+    Keys::Set(*links_.hub->Dataholder(), Keys::FormPos, PresetName(index));
 }
 
 void TWindowPlacement::FormMouseMove() {
@@ -144,8 +141,8 @@ void TWindowPlacement::FormMouseMove() {
     if (trace) trace->addMsg("Neue X,Y-Position ermitteln und intern speichern...");
     if (!links_.window) return;
     TmuDataholder* holder = links_.hub->Dataholder();
-    holder->setValueInteger(kPositionX, links_.window->x());
-    holder->setValueInteger(kPositionY, links_.window->y());
+    Keys::Set(*holder, Keys::PositionX, links_.window->x());
+    Keys::Set(*holder, Keys::PositionY, links_.window->y());
 }
 
 void TWindowPlacement::FixWindowSize() {
@@ -183,7 +180,7 @@ void TWindowPlacement::mCloseTimer_15minCloseTimer() {
     if (links_.hideMainWindow) links_.hideMainWindow();
     TmuDataholder* holder = links_.hub->Dataholder();
     holder->clearUseIndexSection();
-    holder->setValueBoolean("AC_Visible", false);
+    Keys::Set(*holder, Keys::WindowVisible, false);
 }
 
 // ---------------------------------------------------------------------------

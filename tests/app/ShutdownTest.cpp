@@ -19,17 +19,19 @@
 #include <vector>
 
 #include "AppTestSupport.h"
-#include "settings/SettingsSchema.h"
 #include "app/Shutdown.h"
 #include "app/StartUp.h"
 #include "app/Tavrin.h"
 #include "device/BoxController.h"
 #include "device/SimulatedSerialPort.h"
 #include "device/muATCmd.h"
+#include "hub/mVedadAzaro.h"
+#include "settings/SettingsSchema.h"
 #include "store/muDataHolder.h"
+#include "store/muIniIO.h"
 #include "support/FakePlatform.h"
 #include "support/ProgramFixture.h"
-#include "hub/mVedadAzaro.h"
+#include "toolkit/muLogging.h"
 #include "ui/AC_Prg_Edit.h"
 #include "ui/ProgramActions.h"
 #include "ui/ProgramView.h"
@@ -252,6 +254,154 @@ TEST_F(ShutdownTest, WritesBothFilesForTheBoxSocketsOnlyAndSwitchesTheMarkedOnes
             EXPECT_NE(written.find(key + "=" + original.at(key) + "\r\n"), std::string::npos) << key;
         }
     }
+}
+
+// The data holder's reads and the INI binding's writes of the saving, in
+// their order, taken from the two components' traces: "get <path>" for a
+// read, "<writer> <section>|<key>=<value>" for a write. The inner WriteString
+// of a WriteOnOFF is left out.
+class ShutdownTraceTest : public ShutdownTest {
+protected:
+    static constexpr const char* kTraceFile = "System/Logging/writes.log";
+
+    void Trace() {
+        fs::create_directories(fs::path(appDir) / "System" / "Logging");
+        for (TmuLogging* log :
+             {static_cast<TmuLogging*>(hub->IniIO()->Log()), static_cast<TmuLogging*>(Holder().Log())}) {
+            log->SetCurrentDir(appDir);
+            log->SetSystemPath("System\\Logging");
+            log->SetFileName("writes.log");
+            log->SetCompoID("LOG_ALL");
+            log->SetActiveLog(true);
+        }
+    }
+
+    std::vector<std::string> Operations() const {
+        static const std::vector<std::string> readers = {"getValueInteger", "getValueBoolean",
+                                                         "getValueString"};
+        static const std::vector<std::string> writers = {"WriteInteger", "WriteString", "WriteOnOFF"};
+        auto entry = [](const std::string& line, const std::vector<std::string>& names) -> std::string {
+            for (const std::string& name : names)
+                if (line.size() > name.size() &&
+                    line.compare(line.size() - name.size(), name.size(), name) == 0 &&
+                    line.find(" -->> ") != std::string::npos && line.find(" : " + name) != std::string::npos)
+                    return name;
+            return {};
+        };
+        auto variable = [](const std::string& line, const std::string& name, std::string& value) {
+            const std::string marker = "(" + name + ") ]: = ";
+            const auto at = line.find(marker);
+            if (at == std::string::npos) return false;
+            value = line.substr(at + marker.size());
+            return true;
+        };
+
+        std::vector<std::string> out;
+        std::istringstream in(Read(kTraceFile));
+        std::string line, op, section, ident, value, lastOnOff;
+        while (std::getline(in, line)) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (std::string name = entry(line, readers); !name.empty()) {
+                op = "get";
+                continue;
+            }
+            if (std::string name = entry(line, writers); !name.empty()) {
+                op = name;
+                section.clear();
+                ident.clear();
+                continue;
+            }
+            if (op == "get" && variable(line, "i_sIdValue", value)) {
+                out.push_back("get " + value);
+                op.clear();
+            } else if (!op.empty() && op != "get") {
+                if (variable(line, "i_sSection", section) || variable(line, "i_sIdent", ident)) continue;
+                if (variable(line, "i_iValue", value) || variable(line, "i_sValue", value) ||
+                    variable(line, "i_bValue", value)) {
+                    const std::string write = section + "|" + ident + "=";
+                    if (op == "WriteString" && lastOnOff == write) {
+                        lastOnOff.clear();  // the OnOFF's own text
+                    } else {
+                        out.push_back(op + " " + write + value);
+                        lastOnOff = op == "WriteOnOFF" ? write : "";
+                    }
+                    op.clear();
+                }
+            }
+        }
+        return out;
+    }
+};
+
+// Every value is read by its full path just before it is written, the two
+// end marks of a socket together; the writer follows the value's type; the
+// box's sockets only, then the box's own settings after the port is closed.
+TEST_F(ShutdownTraceTest, ReadsAndWritesExactlyTheSavedValuesInTheirOrder) {
+    Write("tavrin.ini", MainIniText(1));
+    Write(BoxFile(1), BoxFileText());
+    ACDosenCount = 2;
+    Load();
+    TmuDataholder& h = Holder();
+    h.setValueInteger("INI|TAVRIN|PositionX", 321);
+    h.setValueString("INI|TAVRIN|FormPos", "Middle");
+    Set("INI|TAVRIN|PrgHide", true);
+    h.setValueString("AC01|COM|Port", "COM3");
+    h.setValueString("AC01|AC|AC_Name02", "Lampe");
+    Set("AC01|AC|AC_Down02", true);
+    h.setValueInteger("AC01|AC|AC_DELAYTIME", 7);
+    h.setValueString("AC01|AC|AC_PWD", "geheim");
+    Trace();
+
+    shutdown->SaveAll();
+
+    std::vector<std::string> expected = {
+        "get INI|TAVRIN|PositionX",
+        "WriteInteger TAVRIN|PositionX=321",
+        "get INI|TAVRIN|PositionY",
+        "WriteInteger TAVRIN|PositionY=150",
+        "get INI|TAVRIN|FormPos",
+        "WriteString TAVRIN|FormPos=Middle",
+        "get INI|TAVRIN|AUTOSTART",
+        "WriteOnOFF TAVRIN|AUTOSTART=False",
+        "get INI|TAVRIN|SILENT",
+        "WriteOnOFF TAVRIN|SILENT=False",
+        "get INI|TAVRIN|PrgHide",
+        "WriteOnOFF TAVRIN|PrgHide=True",
+        "get COM_Count",  // the box file count, once for the selection of box file 01
+        "get AC01|COM|Port",
+        "WriteString COM|Port=COM3",
+        "get AC01|COM|Baudrate",
+        "WriteString COM|Baudrate=2400",
+        "get AC01|COM|Stopbit",
+        "WriteString COM|Stopbit=1",
+        "get AC01|COM|Parity",
+        "WriteString COM|Parity=None",
+        "get AC01|COM|Flowcontrol",
+        "WriteString COM|Flowcontrol=None",
+    };
+    const struct {
+        const char* name;
+        const char* power;
+        const char* down;
+    } sockets[] = {{"Dose 1", "True", "False"}, {"Lampe", "False", "True"}};
+    for (int n = 1; n <= 2; ++n) {
+        const std::string NN = TwoDigits(n);
+        const auto& socket = sockets[n - 1];
+        for (const std::string& op :
+             {"get AC01|AC|AC_Name" + NN, "WriteString AC|AC_Name" + NN + "=" + socket.name,
+              "get AC01|AC|ACPower" + NN, "WriteOnOFF AC|ACPower" + NN + "=" + socket.power,
+              "get AC01|AC|AC_Down" + NN, "get AC01|AC|ACWDown" + NN,
+              "WriteOnOFF AC|AC_Down" + NN + "=" + socket.down, "WriteOnOFF AC|ACWDown" + NN + "=False"})
+            expected.push_back(op);
+    }
+    for (const char* op :
+         {"get AC01|AC|AC_Controller", "WriteString AC|AC_Controller=None", "get AC01|AC|AC_BEEPER",
+          "WriteOnOFF AC|AC_BEEPER=True", "get AC01|AC|AC_SN",
+          "WriteString AC|AC_SN=", "get AC01|AC|AC_DELAY", "WriteOnOFF AC|AC_DELAY=False",
+          "get AC01|AC|AC_DELAYTIME", "WriteInteger AC|AC_DELAYTIME=7", "get AC01|AC|AC_PWDACTIVE",
+          "WriteOnOFF AC|AC_PWDACTIVE=False", "get AC01|AC|AC_PWD", "WriteString AC|AC_PWD=geheim"})
+        expected.push_back(op);
+    EXPECT_EQ(Operations(), expected);
 }
 
 TEST_F(ShutdownTest, WithoutABoxTheMainFileIsStillWrittenAndNothingIsSent) {
