@@ -6,12 +6,12 @@
 #include "app/StartUp.h"
 #include "device/BoxController.h"
 #include "device/SerialPort.h"
+#include "hub/mVedadAzaro.h"
 #include "store/muDataConvert.h"
 #include "store/muDataHolder.h"
 #include "store/muIniIO.h"
-#include "store/muTraceScope.h"
-#include "hub/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
+#include "toolkit/muTraceScope.h"
 
 namespace {
 

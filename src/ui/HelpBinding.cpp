@@ -13,13 +13,13 @@
 #include <QWidget>
 #include <array>
 
-#include "store/muDataHolder.h"
-#include "store/muTraceScope.h"
-#include "toolkit/FileSystem.h"
-#include "toolkit/Platform.h"
 #include "hub/mVedadAzaro.h"
 #include "hub/muComponents.h"
+#include "store/muDataHolder.h"
+#include "toolkit/FileSystem.h"
+#include "toolkit/Platform.h"
 #include "toolkit/muLogging.h"
+#include "toolkit/muTraceScope.h"
 #include "toolkit/qt/QtForm.h"
 #include "ui/HelpViewer.h"
 

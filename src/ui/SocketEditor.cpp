@@ -6,11 +6,11 @@
 #include <QLineEdit>
 #include <QWidget>
 
-#include "store/muDataHolder.h"
-#include "store/muTraceScope.h"
 #include "hub/mVedadAzaro.h"
+#include "store/muDataHolder.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
+#include "toolkit/muTraceScope.h"
 #include "toolkit/qt/QtForm.h"
 #include "ui/AC_Prg_Edit.h"
 #include "ui/DialogFrame.h"

@@ -6,12 +6,12 @@
 #include <QToolButton>
 #include <QWidget>
 
-#include "store/muDataHolder.h"
-#include "store/muTraceScope.h"
 #include "hub/mVedadAzaro.h"
 #include "hub/muComponents.h"
 #include "hub/muFormTools.h"
+#include "store/muDataHolder.h"
 #include "toolkit/muLogging.h"
+#include "toolkit/muTraceScope.h"
 #include "toolkit/qt/QtForm.h"
 #include "ui/ProgramView.h"
 #include "ui/SocketActions.h"
