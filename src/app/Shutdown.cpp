@@ -15,8 +15,8 @@
 #include "store/muDataConvert.h"
 #include "store/muDataHolder.h"
 #include "store/muIniIO.h"
-#include "store/muTraceScope.h"
 #include "toolkit/muLogging.h"
+#include "toolkit/muTraceScope.h"
 
 namespace {
 

@@ -24,6 +24,7 @@
 #include "toolkit/mCloseTimer.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
+#include "toolkit/muTraceScope.h"
 #include "ui/AC_Prg_Einstellung.h"
 #include "ui/AC_Prg_Silent.h"
 #include "ui/BoxSession.h"
@@ -375,16 +376,14 @@ void TAC_Program::FormClose() {
     // still set it comes from the end of the run (the session's end, the
     // silent-start window's destruction), and the window is no longer meant
     // to be visible.
-    const int trace =
-        ProgramLogging ? ProgramLogging->addCall({"addPro", "TTavrin1.FormClose", "i_Action", "TCloseAction"})
-                       : 0;
+    TmTraceScope trace(ProgramLogging, TmTraceScope::Kind::Procedure, "TTavrin1.FormClose",
+                       {"i_Action", "TCloseAction"});
     if (NoExit) {
         if (ProgramLogging) ProgramLogging->addText("Sorry NoExit verhindert das Beenden vom Programm");
         TmuDataholder* holder = mVedadAzaro1->Dataholder();
         holder->clearUseIndexSection();
         Keys::Set(*holder, Keys::WindowVisible, false);
     }
-    if (ProgramLogging) ProgramLogging->exitPro(trace);
 }
 
 void TAC_Program::FormDestroy() {
@@ -414,11 +413,12 @@ void TAC_Program::FormDestroy() {
     delete muATCmd1;
     muATCmd1 = nullptr;
 
-    const int images =
-        ProgramLogging ? ProgramLogging->addPro("Destroy_images_from_stream in FormDestroy") : 0;
-    if (ProgramLogging) ProgramLogging->addText("Alle Images vernichten !!!");
-    switching_->FreeGlyphs();
-    if (ProgramLogging) ProgramLogging->exitPro(images);
+    {
+        TmTraceScope images(ProgramLogging, TmTraceScope::Kind::Procedure,
+                            "Destroy_images_from_stream in FormDestroy");
+        if (ProgramLogging) ProgramLogging->addText("Alle Images vernichten !!!");
+        switching_->FreeGlyphs();
+    }
 
     helpBinding_->ReleaseHelpHook();
 
@@ -439,9 +439,8 @@ void TAC_Program::Set_InitStart(bool value) { InitStart = value; }
 
 void TAC_Program::mIniCheckTimerTimer() {
     if (ProgramLogging) {
-        const int trace = ProgramLogging->addPro("TTavrin1.mIniCheckTimerTimer");
+        TmTraceScope trace(ProgramLogging, TmTraceScope::Kind::Procedure, "TTavrin1.mIniCheckTimerTimer");
         ProgramLogging->addText("INI-Datei speichern");
-        ProgramLogging->exitPro(trace);
     }
     if (mVedadAzaro1->IniIO()->get_IniChange()) GetPlatform().Beep();
 }

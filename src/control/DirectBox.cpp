@@ -44,12 +44,6 @@ const char* const kEndMarker = "PORT";
 
 std::string TwoDigits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
 
-std::string UpperAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
 // The placeholder's first occurrence replaced, as the program's file service
 // does it.
 std::string ReplaceFirst(std::string text, const std::string& placeholder, const std::string& replacement) {
@@ -329,7 +323,7 @@ struct TDirectBox::TImpl {
         bool ok = false;
         for (int attempt = 0; attempt <= kAtRepeats && !ok; ++attempt) {
             const TAnswer answer = Exchange("at");
-            ok = UpperAscii(answer.reply) == "OK";
+            ok = AsciiUpper(answer.reply) == "OK";
             if (answer.raw.find("ERROR") == std::string::npos) break;
         }
         if (!ok) return "keine Box an " + portName;

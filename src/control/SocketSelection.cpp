@@ -3,20 +3,13 @@
 #include <algorithm>
 #include <set>
 
+#include "toolkit/muStringTools.h"
+
 namespace {
 
 bool Digits(const std::string& text) {
     return !text.empty() && text.size() <= 6 &&
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (Lower(a[i]) != Lower(b[i])) return false;
-    return true;
 }
 
 // One element of a list: "5" or "2-5". False with `error` set when it is
@@ -60,7 +53,7 @@ TSocketSelection SelectSockets(const std::string& text, const std::vector<std::s
         result.error = "keine Box erkannt";
         return result;
     }
-    if (SameName(text, "all")) {
+    if (SameAsciiText(text, "all")) {
         for (int n = 1; n <= count; ++n) result.sockets.push_back(n);
         return result;
     }
@@ -79,7 +72,7 @@ TSocketSelection SelectSockets(const std::string& text, const std::vector<std::s
         return result;
     }
     for (int n = 1; n <= count; ++n)
-        if (SameName(text, names[static_cast<std::size_t>(n - 1)])) result.sockets.push_back(n);
+        if (SameAsciiText(text, names[static_cast<std::size_t>(n - 1)])) result.sockets.push_back(n);
     if (result.sockets.empty()) {
         result.error = "keine Steckdose heißt \"" + text + "\"";
     } else if (result.sockets.size() > 1) {

@@ -9,11 +9,11 @@
 #include "settings/SettingsKeys.h"
 #include "store/muDataConvert.h"
 #include "store/muDataHolder.h"
-#include "store/muTraceScope.h"
 #include "toolkit/Platform.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
 #include "toolkit/muStringTools.h"
+#include "toolkit/muTraceScope.h"
 
 namespace {
 
@@ -73,11 +73,7 @@ bool TBoxController::PortOpen() const { return links_.port != nullptr && links_.
 
 std::string TBoxController::PortName() const { return links_.port ? links_.port->Port() : std::string(); }
 
-std::string TBoxController::UpperCase(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
+std::string TBoxController::UpperCase(std::string text) { return AsciiUpper(std::move(text)); }
 
 std::string TBoxController::ReplyText(const std::string& raw) const {
     TmuATCmd* at = ATCmd();

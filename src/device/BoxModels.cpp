@@ -1,5 +1,7 @@
 #include "device/BoxModels.h"
 
+#include "toolkit/muStringTools.h"
+
 namespace BoxModels {
 
 namespace {
@@ -43,9 +45,7 @@ int ControllerSockets(const std::string& controllerType) {
 }
 
 const TBoxModel* ModelNamedIn(const std::string& identification) {
-    std::string upper = identification;
-    for (char& c : upper)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    const std::string upper = AsciiUpper(identification);
     const TBoxModel* named = nullptr;
     for (const TBoxModel& model : Models())
         if (upper.find(model.name) != std::string::npos) named = &model;

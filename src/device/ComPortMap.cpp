@@ -18,6 +18,8 @@
 #include <sstream>
 #include <tuple>
 
+#include "toolkit/muStringTools.h"
+
 namespace {
 
 // Number of a device name "<prefix><digits>", -1 when the name has another form.
@@ -198,7 +200,7 @@ TComPortFolders& FolderStore() {
 int TComPortMap::PortNumber(const std::string& name) {
     if (name.size() < 4) return 0;
     for (int i = 0; i < 3; ++i)
-        if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i]) return 0;
+        if (AsciiUpper(name[i]) != "COM"[i]) return 0;
     long n = 0;
     for (std::size_t i = 3; i < name.size(); ++i) {
         if (!std::isdigit(static_cast<unsigned char>(name[i]))) return 0;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "toolkit/muStringTools.h"
+
 namespace {
 
 struct ModelRow {
@@ -20,11 +22,6 @@ const ModelRow* FindModel(const std::string& model) {
     for (const auto& row : kModels)
         if (model == row.model) return &row;
     return nullptr;
-}
-
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
 }
 
 // A decimal number of one or two digits without sign; -1 otherwise.
@@ -65,7 +62,7 @@ TNeltaFault TNeltaBox::FaultOfName(const std::string& name, bool* ok) {
         {"vanish", TNeltaFault::Vanish},
     };
     for (const auto& [text, fault] : kNames)
-        if (Lower(name) == text) {
+        if (AsciiLower(name) == text) {
             if (ok) *ok = true;
             return fault;
         }
@@ -196,7 +193,7 @@ std::string TNeltaBox::Reply(const std::string& text) {
     busyLeft_ = 0;
     pendingDone_.clear();
 
-    const std::string cmd = Lower(text);
+    const std::string cmd = AsciiLower(text);
     if (cmd == "at") return "OK";
     if (cmd == "ati") return Ident();
     if (cmd == "atv") {

@@ -1,27 +1,21 @@
 #include "device/muATCmd.h"
 
 #include <algorithm>
-#include <cctype>
 #include <exception>
 
 #include "device/ComPortMap.h"
 #include "device/PosixSerialPort.h"
 #include "device/SerialPort.h"
-#include "store/muTraceScope.h"
-#include "toolkit/Platform.h"
 #include "hub/mVedadAzaro.h"
+#include "toolkit/Platform.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
 #include "toolkit/muStringTools.h"
+#include "toolkit/muTraceScope.h"
 
 namespace {
 
 using Kind = TmTraceScope::Kind;
-
-std::string Upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
 // "ERROR" somewhere after the first character of the text (the first
 // occurrence decides, as a text search would report it).
@@ -192,7 +186,7 @@ bool TmuATCmd::CheckATCmd() {
         gaveUp = raw.find("ERROR") != std::string::npos;
         if (gaveUp) log_->addErr("ERROR nach " + std::to_string(repeats) + " Wiederholungen");
     }
-    const bool result = !gaveUp && Upper(GetReplyText(raw)) == "OK";
+    const bool result = !gaveUp && AsciiUpper(GetReplyText(raw)) == "OK";
     log_->addVarBoolean("r_bresult", result);
     return result;
 }

@@ -1,15 +1,18 @@
 #include "hub/mVedadAzaro.h"
 
+#include "hub/muComponents.h"
+#include "hub/muFormTools.h"
 #include "store/muDataConvert.h"
 #include "store/muDataHolder.h"
 #include "store/muFileIO.h"
 #include "store/muIniIO.h"
 #include "toolkit/mAboutVersion.h"
-#include "hub/muComponents.h"
-#include "hub/muFormTools.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
 #include "toolkit/muStringTools.h"
+#include "toolkit/muTraceScope.h"
+
+using Kind = TmTraceScope::Kind;
 
 namespace {
 
@@ -69,9 +72,8 @@ TmVedadAzaro::~TmVedadAzaro() {
 }
 
 Application* TmVedadAzaro::getApplication() const {
-    const int h = log_->addFnc("getApplication");
+    TmTraceScope trace(log_, Kind::Function, "getApplication");
     log_->addVarString("r_TApplication", "TApplication");
-    log_->exitFnc(h);
     return application_;
 }
 

@@ -1,19 +1,12 @@
 #include "hub/muComponents.h"
 
-#include <cctype>
-
 #include "store/muDataConvert.h"
 #include "store/muDataHolder.h"
 #include "toolkit/muLogging.h"
+#include "toolkit/muStringTools.h"
+#include "toolkit/muTraceScope.h"
 
-namespace {
-
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
-}  // namespace
+using Kind = TmTraceScope::Kind;
 
 TmuComponents::TmuComponents(TComponent* owner) : TComponent(owner) {
     log_ = CreateLoggingDirect(this, "muComponents", ".", "Logging", "LOG_STD", false, true);
@@ -34,7 +27,7 @@ TmuComponents::~TmuComponents() {
 }
 
 int TmuComponents::GetCompoID(Form* form, ControlClass cls, const std::string& name) {
-    const int h = log_->addCall({"addFnc", "GetCompoID", "i_sName", name});
+    TmTraceScope trace(log_, Kind::Function, "GetCompoID", {"i_sName", name});
     int result = 0;
     if (form) {
         const auto controls = form->OwnedControls();
@@ -47,7 +40,6 @@ int TmuComponents::GetCompoID(Form* form, ControlClass cls, const std::string& n
         }
     }
     log_->addVarInteger("r_iResult", result);
-    log_->exitFnc(h);
     return result;
 }
 
@@ -69,9 +61,9 @@ void TmuComponents::NoDataholder(const std::string& operation) {
 bool TmuComponents::SetTexts(const char* operation, ControlClass cls, bool withHint, bool errorOnlyForHelp,
                              Form* form, const std::string& name, const std::string& value,
                              const std::string& item) {
-    const int h =
-        log_->addCall({"addFnc", operation, "i_sName", name, "i_sItemName", item, "i_sValuename", value});
-    const std::string word = Lower(item);
+    TmTraceScope trace(log_, Kind::Function, operation,
+                       {"i_sName", name, "i_sItemName", item, "i_sValuename", value});
+    const std::string word = AsciiLower(item);
     int position = 0;
     Control* control = Find(form, cls, name, position);
     bool result = false;
@@ -88,7 +80,6 @@ bool TmuComponents::SetTexts(const char* operation, ControlClass cls, bool withH
         result = true;
     }
     log_->addVarBoolean("r_bResult", result);
-    log_->exitFnc(h);
     return result;
 }
 
@@ -124,9 +115,9 @@ bool TmuComponents::SetMenuItem(Form* form, const std::string& name, const std::
 
 bool TmuComponents::SetSpeedButton(Form* form, const std::string& name, const std::string& value,
                                    const std::string& item) {
-    const int h = log_->addCall(
-        {"addFnc", "SetSpeedButton", "i_sName", name, "i_sItemName", item, "i_sValuename", value});
-    const std::string word = Lower(item);
+    TmTraceScope trace(log_, Kind::Function, "SetSpeedButton",
+                       {"i_sName", name, "i_sItemName", item, "i_sValuename", value});
+    const std::string word = AsciiLower(item);
     int position = 0;
     Control* control = Find(form, ControlClass::SpeedButton, name, position);
     if (control) {
@@ -137,29 +128,27 @@ bool TmuComponents::SetSpeedButton(Form* form, const std::string& name, const st
     }
     const bool result = control != nullptr;
     log_->addVarBoolean("r_bResult", result);
-    log_->exitFnc(h);
     return result;
 }
 
 bool TmuComponents::SetSpeedButton(Form* form, const std::string& name, Action* action,
                                    const std::string& item) {
-    const int h = log_->addCall({"addFnc", "SetSpeedButton", "i_sName", name, "i_sItemName", item});
+    TmTraceScope trace(log_, Kind::Function, "SetSpeedButton", {"i_sName", name, "i_sItemName", item});
     int position = 0;
     Control* control = Find(form, ControlClass::SpeedButton, name, position);
     bool result = false;
-    if (control && Lower(item) == "action") {
+    if (control && AsciiLower(item) == "action") {
         control->SetAction(action);
         result = true;
     }
     log_->addVarBoolean("r_bResult", result);
-    log_->exitFnc(h);
     return result;
 }
 
 bool TmuComponents::SetSpeedButton(Form* form, const std::string& name, THandler handler,
                                    const std::string& item) {
-    const int h = log_->addCall({"addFnc", "SetSpeedButton", "i_sName", name, "i_sItemName", item});
-    const std::string word = Lower(item);
+    TmTraceScope trace(log_, Kind::Function, "SetSpeedButton", {"i_sName", name, "i_sItemName", item});
+    const std::string word = AsciiLower(item);
     int position = 0;
     Control* control = Find(form, ControlClass::SpeedButton, name, position);
     if (control) {
@@ -170,6 +159,5 @@ bool TmuComponents::SetSpeedButton(Form* form, const std::string& name, THandler
     }
     const bool result = control != nullptr;
     log_->addVarBoolean("r_bResult", result);
-    log_->exitFnc(h);
     return result;
 }

@@ -1,8 +1,11 @@
 #include "hub/muFormTools.h"
 
-#include "store/muDataConvert.h"
 #include "hub/muComponents.h"
+#include "store/muDataConvert.h"
 #include "toolkit/muLogging.h"
+#include "toolkit/muTraceScope.h"
+
+using Kind = TmTraceScope::Kind;
 
 TmuFormTools::TmuFormTools(TComponent* owner) : TComponent(owner) {
     log_ = CreateLoggingDirect(this, "muFormTools", ".", "Logging", "LOG_ALL", false, true);
@@ -26,10 +29,9 @@ TmuFormTools::~TmuFormTools() {
 }
 
 void TmuFormTools::set_LabelCaption(Form* form, const std::string& name, const std::string& value) {
-    const int h =
-        log_->addCall({"addPro", "set_LabelCaption", "i_sxForm", form ? form->Name() : std::string(),
-                       "i_sCompoName", name, "i_sValue", value});
+    TmTraceScope trace(
+        log_, Kind::Procedure, "set_LabelCaption",
+        {"i_sxForm", form ? form->Name() : std::string(), "i_sCompoName", name, "i_sValue", value});
     const int position = components_->GetCompoID(form, ControlClass::Label, name);
     if (position > 0) form->OwnedControls()[static_cast<size_t>(position)]->SetCaption(value);
-    log_->exitPro(h);
 }

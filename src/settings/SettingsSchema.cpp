@@ -5,23 +5,18 @@
 
 #include "settings/SettingsKeys.h"
 #include "store/muDataHolder.h"
+#include "toolkit/muStringTools.h"
 
 namespace {
 
 // File-name defaults are kept in capitals, the form their resolved names
 // take once the placeholders are replaced.
-std::string UpperCase(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
-const std::string kLogFile = UpperCase("$APPDIR\\System\\Logging\\Logging.log");
-const std::string kProgFile = UpperCase("$APPDIR\\tavrin.exe /silent");
-const std::string kAcFile = UpperCase("$APPDIR\\System\\AC_Config\\AC_Power_$IDX.ini");
-const std::string kHelpFile = UpperCase("$APPDIR\\System\\Hilfe\\tavrin_$LNG.chm");
-const std::string kHelpIndex = UpperCase("$APPDIR\\System\\Hilfe\\tavrin.hlp");
-const std::string kLngFile = UpperCase("$APPDIR\\SYSTEM\\LANGUAGE\\tavrin.$LNG.lng");
+const std::string kLogFile = AsciiUpper("$APPDIR\\System\\Logging\\Logging.log");
+const std::string kProgFile = AsciiUpper("$APPDIR\\tavrin.exe /silent");
+const std::string kAcFile = AsciiUpper("$APPDIR\\System\\AC_Config\\AC_Power_$IDX.ini");
+const std::string kHelpFile = AsciiUpper("$APPDIR\\System\\Hilfe\\tavrin_$LNG.chm");
+const std::string kHelpIndex = AsciiUpper("$APPDIR\\System\\Hilfe\\tavrin.hlp");
+const std::string kLngFile = AsciiUpper("$APPDIR\\SYSTEM\\LANGUAGE\\tavrin.$LNG.lng");
 
 constexpr int kBoxCount = 16;
 constexpr int kSocketCount = 24;

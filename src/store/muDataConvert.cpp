@@ -4,6 +4,9 @@
 #include <string_view>
 
 #include "toolkit/muLogging.h"
+#include "toolkit/muTraceScope.h"
+
+using Kind = TmTraceScope::Kind;
 
 namespace {
 
@@ -50,7 +53,7 @@ std::string TmuDataConvert::inttostrWithZero(std::int32_t value, std::int32_t co
 }
 
 std::string TmuDataConvert::inttostrWithZero(std::int32_t value, std::int32_t count, std::string& result) {
-    const int handle = log_->addFnc("inttostrWithZero");
+    TmTraceScope trace(log_, Kind::Function, "inttostrWithZero");
     log_->addVarInteger("i_iValue", value);
     log_->addVarInteger("i_iCount", count);
     result = std::to_string(value);
@@ -58,18 +61,16 @@ std::string TmuDataConvert::inttostrWithZero(std::int32_t value, std::int32_t co
         result.insert(0, static_cast<std::size_t>(count) - result.size(), '0');
     }
     log_->addVarString("r_sResult", result);
-    log_->exitFnc(handle);
     return result;
 }
 
 std::uint8_t TmuDataConvert::StringToByte(const std::string& value) {
-    const int handle = log_->addFnc("StringToByte");
+    TmTraceScope trace(log_, Kind::Function, "StringToByte");
     log_->addVarString("sValue", value);
     const int high = value.size() > 0 ? HexDigit(value[0]) : 0;
     const int low = value.size() > 1 ? HexDigit(value[1]) : 0;
     const auto result = static_cast<std::uint8_t>(high * 16 + low);
     log_->addVarInteger("r_iResult", result);
-    log_->exitFnc(handle);
     return result;
 }
 

@@ -7,6 +7,7 @@
 #include "toolkit/ServedMessages.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muStringTools.h"
+#include "toolkit/muTraceScope.h"
 
 // ---------------------------------------------------------------------------
 // TmMemoryStream
@@ -87,15 +88,6 @@ const char* TypeName(TmDataType tag) {
             return "TAN";
     }
     return "";
-}
-
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool SameText(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
-    return true;
 }
 
 std::string Utf8OfCodeUnit(char16_t c) {
@@ -217,39 +209,8 @@ std::string Prefix(const std::string& index, const std::string& section) {
     return prefix;
 }
 
-// Entry and exit of one traced operation.
-class TTrace {
-public:
-    enum class Kind { Function, Procedure };
-    TTrace(TmuCompoLogging* log, Kind kind, const char* name) : log_(log), kind_(kind) {
-        handle_ = kind == Kind::Function ? log_->addFnc(name) : log_->addPro(name);
-    }
-    ~TTrace() {
-        if (kind_ == Kind::Function)
-            log_->exitFnc(handle_);
-        else
-            log_->exitPro(handle_);
-    }
-    TTrace(const TTrace&) = delete;
-    TTrace& operator=(const TTrace&) = delete;
-
-    bool Result(bool value) {
-        log_->addVarBoolean("r_bResult", value);
-        return value;
-    }
-    std::int32_t Result(std::int32_t value) {
-        log_->addVarInteger("r_iResult", value);
-        return value;
-    }
-
-private:
-    TmuCompoLogging* log_;
-    Kind kind_;
-    int handle_ = 0;
-};
-
-constexpr auto Fnc = TTrace::Kind::Function;
-constexpr auto Pro = TTrace::Kind::Procedure;
+constexpr auto Fnc = TmTraceScope::Kind::Function;
+constexpr auto Pro = TmTraceScope::Kind::Procedure;
 
 }  // namespace
 
@@ -309,7 +270,7 @@ void TmuDataholder::setApplication(Application* application) {
 }
 
 void TmuDataholder::clearUseIndexSection() {
-    TTrace trace(log_, Pro, "clearUseIndexSection");
+    TmTraceScope trace(log_, Pro, "clearUseIndexSection");
     UseIndex.clear();
     UseSection.clear();
 }
@@ -361,7 +322,7 @@ bool TmuDataholder::CheckValueOfSection(const std::string& idValue) {
 
 bool TmuDataholder::CheckValueOfSection(const std::string& idValue, std::string& index, std::string& section,
                                         std::string& valueName) {
-    TTrace trace(log_, Fnc, "CheckValueOfSection");
+    TmTraceScope trace(log_, Fnc, "CheckValueOfSection");
     log_->addVarString("i_sIdValue", idValue);
     const bool result = splitPath(idValue, index, section, valueName);
     log_->addVarString("o_sIndex", index);
@@ -371,7 +332,7 @@ bool TmuDataholder::CheckValueOfSection(const std::string& idValue, std::string&
 }
 
 std::int32_t TmuDataholder::InitIndex(const std::string& idxName) {
-    TTrace trace(log_, Fnc, "InitIndex");
+    TmTraceScope trace(log_, Fnc, "InitIndex");
     log_->addVarString("i_sIdxName", idxName);
     if (SearchbIndex(idxName)) return trace.Result(SearchIndex(idxName));
     set_SectionDataCount(get_SectionDataCount() + 1);
@@ -382,19 +343,19 @@ std::int32_t TmuDataholder::InitIndex(const std::string& idxName) {
 
 std::int32_t TmuDataholder::SearchIndex(const std::string& idxName) const {
     for (std::size_t i = 0; i < FmSecDataArray.size(); ++i)
-        if (SameText(FmSecDataArray[i].Name, idxName)) return static_cast<std::int32_t>(i + 1);
+        if (SameAsciiText(FmSecDataArray[i].Name, idxName)) return static_cast<std::int32_t>(i + 1);
     return 0;
 }
 
 bool TmuDataholder::SearchbIndex(const std::string& idxName) const {
     for (std::size_t i = FmSecDataArray.size(); i > 0; --i)
-        if (SameText(FmSecDataArray[i - 1].Name, idxName)) return true;
+        if (SameAsciiText(FmSecDataArray[i - 1].Name, idxName)) return true;
     return false;
 }
 
 bool TmuDataholder::SearchbIndex(const std::string& valueIndex, const std::string& valueSection,
                                  std::int32_t& valuePos, std::int32_t& indexPos) {
-    TTrace trace(log_, Fnc, "SearchbIndex");
+    TmTraceScope trace(log_, Fnc, "SearchbIndex");
     log_->addVarString("i_sValueIndex", valueIndex);
     log_->addVarString("i_sValueSection", valueSection);
     valuePos = 0;
@@ -407,7 +368,7 @@ bool TmuDataholder::SearchbIndex(const std::string& valueIndex, const std::strin
     if (secPos == 0) return trace.Result(false);
     const auto& data = FmSecDataArray[static_cast<std::size_t>(secPos - 1)].Data;
     for (std::size_t i = 0; i < data.size(); ++i) {
-        if (SameText(data[i].ValueKey, valueSection)) {
+        if (SameAsciiText(data[i].ValueKey, valueSection)) {
             valuePos = static_cast<std::int32_t>(i + 1);
             indexPos = secPos;
             return trace.Result(true);
@@ -417,24 +378,24 @@ bool TmuDataholder::SearchbIndex(const std::string& valueIndex, const std::strin
 }
 
 bool TmuDataholder::SearchbSection(const std::string& valueKey) {
-    TTrace trace(log_, Fnc, "SearchbSection");
+    TmTraceScope trace(log_, Fnc, "SearchbSection");
     log_->addVarString("i_sValueSection", valueKey);
     const TmSectionDataArray* index = currentIndex();
     if (index == nullptr) return trace.Result(false);
     for (const auto& entry : index->Data)
-        if (SameText(entry.ValueKey, valueKey)) return trace.Result(true);
+        if (SameAsciiText(entry.ValueKey, valueKey)) return trace.Result(true);
     return trace.Result(false);
 }
 
 void TmuDataholder::set_SectionDataCount(std::int32_t count) {
-    TTrace trace(log_, Pro, "set_SectionDataCount");
+    TmTraceScope trace(log_, Pro, "set_SectionDataCount");
     log_->addVarInteger("i_iValue", count);
     if (count < 0 || count == get_SectionDataCount()) return;
     FmSecDataArray.resize(static_cast<std::size_t>(count));
 }
 
 void TmuDataholder::set_SectionDatacount(std::int32_t count) {
-    TTrace trace(log_, Pro, "set_SectionDatacount");
+    TmTraceScope trace(log_, Pro, "set_SectionDatacount");
     log_->addVarInteger("i_iValue", count);
     TmSectionDataArray* index = currentIndex();
     if (index == nullptr) {
@@ -446,7 +407,7 @@ void TmuDataholder::set_SectionDatacount(std::int32_t count) {
 }
 
 std::int32_t TmuDataholder::get_ValueDataCount() {
-    TTrace trace(log_, Fnc, "get_ValueDataCount");
+    TmTraceScope trace(log_, Fnc, "get_ValueDataCount");
     const TmSectionDataArray* index = currentIndex();
     if (index == nullptr) {
         log_->addErr("get_ValueDataCount # iSecPos = 0");
@@ -456,13 +417,13 @@ std::int32_t TmuDataholder::get_ValueDataCount() {
 }
 
 std::int32_t TmuDataholder::getDataCount() {
-    TTrace trace(log_, Fnc, "getDataCount");
+    TmTraceScope trace(log_, Fnc, "getDataCount");
     const TmSectionDataArray* index = currentIndex();
     return trace.Result(index == nullptr ? 0 : static_cast<std::int32_t>(index->Data.size()));
 }
 
 void TmuDataholder::clearAllValues() {
-    TTrace trace(log_, Pro, "clearAllValues");
+    TmTraceScope trace(log_, Pro, "clearAllValues");
     FmSecDataArray.clear();
 }
 
@@ -485,7 +446,7 @@ TmDataArray* TmuDataholder::findValue(const std::string& idValue) {
 
 bool TmuDataholder::InitMultiValue(const std::string& idValue, TmDataType tag,
                                    const TmVarType& defaultValue) {
-    TTrace trace(log_, Fnc, "InitMultiValue");
+    TmTraceScope trace(log_, Fnc, "InitMultiValue");
     log_->addVarString("i_sIdValue", idValue);
     log_->addVarInteger("i_iDataType", TagNumber(tag));
     // An unknown tag is refused before anything is appended, so that the key
@@ -526,7 +487,7 @@ bool TmuDataholder::InitMultiValue(const std::string& idValue, TmDataType tag,
 }
 
 bool TmuDataholder::setMultiValue(const std::string& idValue, TmDataType tag, const TmVarType& value) {
-    TTrace trace(log_, Fnc, "setMultiValue");
+    TmTraceScope trace(log_, Fnc, "setMultiValue");
     log_->addVarString("i_sIdValue", idValue);
     log_->addVarInteger("i_iDataType", TagNumber(tag));
     if (!CheckValueOfSection(idValue)) {
@@ -566,7 +527,7 @@ bool TmuDataholder::setMultiValue(const std::string& idValue, TmDataType tag, co
 }
 
 void TmuDataholder::getValueMulti(const std::string& idValue, TmDataType tag, TmVarType& value) {
-    TTrace trace(log_, Pro, "getValueMulti");
+    TmTraceScope trace(log_, Pro, "getValueMulti");
     log_->addVarString("i_sIdValue", idValue);
     log_->addVarInteger("i_iDataType", TagNumber(tag));
     TmDataArray* entry = findValue(idValue);
@@ -575,7 +536,7 @@ void TmuDataholder::getValueMulti(const std::string& idValue, TmDataType tag, Tm
 }
 
 bool TmuDataholder::AddMultiValue(const std::string& idValue, TmDataType tag, const TmVarType& value) {
-    TTrace trace(log_, Fnc, "AddMultiValue");
+    TmTraceScope trace(log_, Fnc, "AddMultiValue");
     log_->addVarString("i_sIdValue", idValue);
     log_->addVarInteger("i_iDataType", TagNumber(tag));
     if (!CheckValueOfSection(idValue)) return trace.Result(false);
@@ -636,7 +597,7 @@ bool TmuDataholder::AddMultiValue(const std::string& idValue, TmDataType tag, co
 
 bool TmuDataholder::setValueRange(const std::string& idValue, TmDataType tag, const TmVarType& minValue,
                                   const TmVarType& maxValue) {
-    TTrace trace(log_, Fnc, "setValueRange");
+    TmTraceScope trace(log_, Fnc, "setValueRange");
     log_->addVarString("i_sIdValue", idValue);
     TmDataArray* entry = ValidTag(tag) ? findValue(idValue) : nullptr;
     if (entry == nullptr) return trace.Result(false);
@@ -647,7 +608,7 @@ bool TmuDataholder::setValueRange(const std::string& idValue, TmDataType tag, co
 }
 
 bool TmuDataholder::clearValueRange(const std::string& idValue) {
-    TTrace trace(log_, Fnc, "clearValueRange");
+    TmTraceScope trace(log_, Fnc, "clearValueRange");
     log_->addVarString("i_sIdValue", idValue);
     TmDataArray* entry = findValue(idValue);
     if (entry == nullptr) return trace.Result(false);
@@ -660,7 +621,7 @@ bool TmuDataholder::clearValueRange(const std::string& idValue) {
 
 #define TM_INIT_WRAPPER(NAME, TAG, TYPE, SLOT, ARGNAME, LOGCALL)               \
     bool TmuDataholder::NAME(const std::string& idValue, TYPE arg) {           \
-        TTrace trace(log_, Fnc, #NAME);                                        \
+        TmTraceScope trace(log_, Fnc, #NAME);                                  \
         log_->addVarString("i_sIdValue", idValue);                             \
         LOGCALL(ARGNAME, arg);                                                 \
         TmVarType record;                                                      \
@@ -670,7 +631,7 @@ bool TmuDataholder::clearValueRange(const std::string& idValue) {
 
 #define TM_SET_WRAPPER(NAME, TAG, TYPE, SLOT, ARGNAME, LOGCALL)               \
     bool TmuDataholder::NAME(const std::string& idValue, TYPE arg) {          \
-        TTrace trace(log_, Fnc, #NAME);                                       \
+        TmTraceScope trace(log_, Fnc, #NAME);                                 \
         log_->addVarString("i_sIdValue", idValue);                            \
         LOGCALL(ARGNAME, arg);                                                \
         TmVarType record;                                                     \
@@ -729,7 +690,7 @@ TM_SET_WRAPPER(setValueBuffer, Buffer, const TmBuffer&, mBuffer, "i_byBuffer", L
 #undef LOG_BUF
 
 bool TmuDataholder::InitValueMem(const std::string& idValue, const TmStream& source) {
-    TTrace trace(log_, Fnc, "InitValueMem");
+    TmTraceScope trace(log_, Fnc, "InitValueMem");
     log_->addVarString("i_sIdValue", idValue);
     log_->addVarInteger("i_InitValueMem", source ? static_cast<std::int32_t>(source->Size()) : 0);
     TmVarType record;
@@ -738,7 +699,7 @@ bool TmuDataholder::InitValueMem(const std::string& idValue, const TmStream& sou
 }
 
 bool TmuDataholder::setValueMem(const std::string& idValue, const TmStream& mStMem) {
-    TTrace trace(log_, Fnc, "setValueMem");
+    TmTraceScope trace(log_, Fnc, "setValueMem");
     log_->addVarString("i_sIdValue", idValue);
     log_->addVarInteger("i_mStMem", mStMem ? static_cast<std::int32_t>(mStMem->Size()) : 0);
     TmVarType record;
@@ -748,7 +709,7 @@ bool TmuDataholder::setValueMem(const std::string& idValue, const TmStream& mStM
 
 bool TmuDataholder::InitValueTANwithState(const std::string& idValue, const std::string& sDefault,
                                           std::uint8_t icState) {
-    TTrace trace(log_, Fnc, "InitValueTANwithState");
+    TmTraceScope trace(log_, Fnc, "InitValueTANwithState");
     log_->addVarString("i_sIdValue", idValue);
     log_->addVarString("i_sDefault", sDefault);
     log_->addVarInteger("i_icState", icState);
@@ -759,7 +720,7 @@ bool TmuDataholder::InitValueTANwithState(const std::string& idValue, const std:
 }
 
 bool TmuDataholder::SetValueTAN(const std::string& idValue, const std::string& sTAN, std::uint8_t cState) {
-    TTrace trace(log_, Fnc, "SetValueTAN");
+    TmTraceScope trace(log_, Fnc, "SetValueTAN");
     log_->addVarString("i_sIdValue", idValue);
     log_->addVarString("i_sTAN", sTAN);
     log_->addVarInteger("i_cState", cState);
@@ -770,7 +731,7 @@ bool TmuDataholder::SetValueTAN(const std::string& idValue, const std::string& s
 }
 
 bool TmuDataholder::addValueString(const std::string& idValue, const std::string& sValue) {
-    TTrace trace(log_, Fnc, "addValueString");
+    TmTraceScope trace(log_, Fnc, "addValueString");
     log_->addVarString("i_sIdValue", idValue);
     log_->addVarString("i_sValue", sValue);
     TmVarType record;
@@ -779,7 +740,7 @@ bool TmuDataholder::addValueString(const std::string& idValue, const std::string
 }
 
 std::int32_t TmuDataholder::getValueInteger(const std::string& idValue) {
-    TTrace trace(log_, Fnc, "getValueInteger");
+    TmTraceScope trace(log_, Fnc, "getValueInteger");
     log_->addVarString("i_sIdValue", idValue);
     TmVarType record;
     getValueMulti(idValue, TmDataType::Integer, record);
@@ -787,7 +748,7 @@ std::int32_t TmuDataholder::getValueInteger(const std::string& idValue) {
 }
 
 bool TmuDataholder::getValueBoolean(const std::string& idValue) {
-    TTrace trace(log_, Fnc, "getValueBoolean");
+    TmTraceScope trace(log_, Fnc, "getValueBoolean");
     log_->addVarString("i_sIdValue", idValue);
     TmVarType record;
     getValueMulti(idValue, TmDataType::Boolean, record);
@@ -795,7 +756,7 @@ bool TmuDataholder::getValueBoolean(const std::string& idValue) {
 }
 
 void TmuDataholder::getValueString(const std::string& idValue, std::string& sValue) {
-    TTrace trace(log_, Pro, "getValueString");
+    TmTraceScope trace(log_, Pro, "getValueString");
     log_->addVarString("i_sIdValue", idValue);
     TmVarType record;
     getValueMulti(idValue, TmDataType::String, record);
@@ -810,7 +771,7 @@ std::string TmuDataholder::getValueString(const std::string& idValue) {
 }
 
 bool TmuDataholder::getValueTAN(const std::string& idValue, TmTanRec& tan) {
-    TTrace trace(log_, Fnc, "getValueTAN");
+    TmTraceScope trace(log_, Fnc, "getValueTAN");
     log_->addVarString("i_sIdValue", idValue);
     tan = TmTanRec();
     TmDataArray* entry = findValue(idValue);
@@ -827,7 +788,7 @@ bool TmuDataholder::getValueTAN(const std::string& idValue, TmTanRec& tan) {
 bool TmuDataholder::InitArrayValueBoolean(const std::string& index, const std::string& section,
                                           const std::string& idValue, std::int32_t rangeStart,
                                           std::int32_t rangeStop, bool leadingZero) {
-    TTrace trace(log_, Fnc, "InitArrayValueBoolean");
+    TmTraceScope trace(log_, Fnc, "InitArrayValueBoolean");
     log_->addVarString("i_sIndex", index);
     log_->addVarString("i_sSection", section);
     log_->addVarString("i_sIdValue", idValue);
@@ -844,7 +805,7 @@ bool TmuDataholder::InitArrayValueString(const std::string& index, const std::st
                                          const std::string& idValue, std::int32_t rangeStart,
                                          std::int32_t rangeStop, const std::string& sDefault,
                                          bool leadingZero) {
-    TTrace trace(log_, Fnc, "InitArrayValueString with default value");
+    TmTraceScope trace(log_, Fnc, "InitArrayValueString with default value");
     log_->addVarString("i_sIndex", index);
     log_->addVarString("i_sSection", section);
     log_->addVarString("i_sIdValue", idValue);
@@ -858,9 +819,10 @@ bool TmuDataholder::InitArrayValueString(const std::string& index, const std::st
     return trace.Result(true);
 }
 
-void TmuDataholder::InitValueList(const std::string& index, const std::string& section,
-                                  const TmValueList& items) {
-    TTrace trace(log_, Pro, "InitValueList");
+void TmuDataholder::applyValueList(const char* operation, const std::string& index,
+                                   const std::string& section, const TmValueList& items,
+                                   const TListOperations& operations) {
+    TmTraceScope trace(log_, Pro, operation);
     log_->addVarString("i_sIndex", index);
     log_->addVarString("i_sSection", section);
     const std::string prefix = Prefix(index, section);
@@ -871,18 +833,25 @@ void TmuDataholder::InitValueList(const std::string& index, const std::string& s
         const std::string path = prefix + name.text;
         switch (value.kind) {
             case TmValueItem::Kind::Integer:
-                InitValueInteger(path, value.integer);
+                (this->*operations.integer)(path, value.integer);
                 break;
             case TmValueItem::Kind::Boolean:
-                InitValueBoolean(path, value.boolean);
+                (this->*operations.boolean)(path, value.boolean);
                 break;
             case TmValueItem::Kind::Text:
-                InitValueString(path, value.text);
+                (this->*operations.text)(path, value.text);
                 break;
             case TmValueItem::Kind::Other:
                 break;
         }
     }
+}
+
+void TmuDataholder::InitValueList(const std::string& index, const std::string& section,
+                                  const TmValueList& items) {
+    applyValueList("InitValueList", index, section, items,
+                   {&TmuDataholder::InitValueInteger, &TmuDataholder::InitValueBoolean,
+                    &TmuDataholder::InitValueString});
 }
 
 void TmuDataholder::InitValueList(const std::string& index, const std::string& section,
@@ -892,29 +861,9 @@ void TmuDataholder::InitValueList(const std::string& index, const std::string& s
 
 void TmuDataholder::setValueList(const std::string& index, const std::string& section,
                                  const TmValueList& items) {
-    TTrace trace(log_, Pro, "setValueList");
-    log_->addVarString("i_sIndex", index);
-    log_->addVarString("i_sSection", section);
-    const std::string prefix = Prefix(index, section);
-    for (std::size_t i = 0; i + 1 < items.size(); i += 2) {
-        const TmValueItem& name = items[i];
-        const TmValueItem& value = items[i + 1];
-        if (name.kind != TmValueItem::Kind::Text) continue;
-        const std::string path = prefix + name.text;
-        switch (value.kind) {
-            case TmValueItem::Kind::Integer:
-                setValueInteger(path, value.integer);
-                break;
-            case TmValueItem::Kind::Boolean:
-                setValueBoolean(path, value.boolean);
-                break;
-            case TmValueItem::Kind::Text:
-                setValueString(path, value.text);
-                break;
-            case TmValueItem::Kind::Other:
-                break;
-        }
-    }
+    applyValueList(
+        "setValueList", index, section, items,
+        {&TmuDataholder::setValueInteger, &TmuDataholder::setValueBoolean, &TmuDataholder::setValueString});
 }
 
 void TmuDataholder::setValueList(const std::string& index, const std::string& section,
@@ -926,12 +875,12 @@ void TmuDataholder::setValueList(const std::string& index, const std::string& se
 // Access by position
 
 void TmuDataholder::clearNextValueID() {
-    TTrace trace(log_, Pro, "clearNextValueID");
+    TmTraceScope trace(log_, Pro, "clearNextValueID");
     if (TmSectionDataArray* index = currentIndex()) index->NextValueID = 0;
 }
 
 std::int32_t TmuDataholder::getNextValueID() {
-    TTrace trace(log_, Fnc, "getNextValueID");
+    TmTraceScope trace(log_, Fnc, "getNextValueID");
     TmSectionDataArray* index = currentIndex();
     if (index == nullptr) return trace.Result(0);
     return trace.Result(++index->NextValueID);
@@ -966,7 +915,7 @@ bool TmuDataholder::validPosition(const char* operation, std::int32_t secPos, st
 }
 
 bool TmuDataholder::getValuenameAsID(std::int32_t secPos, std::int32_t idValue, std::string& valueKey) {
-    TTrace trace(log_, Fnc, "getValuenameAsID");
+    TmTraceScope trace(log_, Fnc, "getValuenameAsID");
     log_->addVarInteger("i_iSecpos", secPos);
     log_->addVarInteger("i_iIdValue", idValue);
     valueKey.clear();
@@ -977,7 +926,7 @@ bool TmuDataholder::getValuenameAsID(std::int32_t secPos, std::int32_t idValue, 
 }
 
 bool TmuDataholder::getDatatypeAsID(std::int32_t secPos, std::int32_t idValue, TmDataType& dataType) {
-    TTrace trace(log_, Fnc, "getDatatypeAsID");
+    TmTraceScope trace(log_, Fnc, "getDatatypeAsID");
     log_->addVarInteger("i_iSecpos", secPos);
     log_->addVarInteger("i_iIdValue", idValue);
     if (!validPosition("getDatatypeAsID", secPos, idValue, true)) return trace.Result(false);
@@ -987,7 +936,7 @@ bool TmuDataholder::getDatatypeAsID(std::int32_t secPos, std::int32_t idValue, T
 }
 
 bool TmuDataholder::getValueMultiAsID(std::int32_t secPos, std::int32_t idValue, TmVarType& value) {
-    TTrace trace(log_, Fnc, "getValueMultiAsID");
+    TmTraceScope trace(log_, Fnc, "getValueMultiAsID");
     log_->addVarInteger("i_iSecpos", secPos);
     log_->addVarInteger("i_iIdValue", idValue);
     value = TmVarType();
@@ -1020,7 +969,7 @@ bool TmuDataholder::getValueMultiAsID(std::int32_t secPos, std::int32_t idValue,
 }
 
 bool TmuDataholder::getDefaultValueAsID(std::int32_t secPos, std::int32_t idValue, TmVarType& value) {
-    TTrace trace(log_, Fnc, "getDefaultValueAsID");
+    TmTraceScope trace(log_, Fnc, "getDefaultValueAsID");
     log_->addVarInteger("i_iSecpos", secPos);
     log_->addVarInteger("i_iIdValue", idValue);
     value = TmVarType();

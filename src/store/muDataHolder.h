@@ -308,6 +308,17 @@ private:
     bool validPosition(const char* operation, std::int32_t secPos, std::int32_t idValue, bool reportRange);
     void logSlot(TmDataType tag, const TmVarType& value);
 
+    // What a value list does with each of its values, one operation per kind.
+    struct TListOperations {
+        bool (TmuDataholder::*integer)(const std::string&, std::int32_t);
+        bool (TmuDataholder::*boolean)(const std::string&, bool);
+        bool (TmuDataholder::*text)(const std::string&, const std::string&);
+    };
+    // The name and value pairs of a list, each name under index and section
+    // (traced as the operation's name).
+    void applyValueList(const char* operation, const std::string& index, const std::string& section,
+                        const TmValueList& items, const TListOperations& operations);
+
     TmuCompoLogging* log_ = nullptr;
     TmuStringTools* stringTools_ = nullptr;
     TmuDataConvert* convert_ = nullptr;

@@ -5,11 +5,11 @@
 #include <fstream>
 #include <string_view>
 
-#include "store/muTraceScope.h"
 #include "toolkit/FileSystem.h"
 #include "toolkit/Platform.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muStringTools.h"
+#include "toolkit/muTraceScope.h"
 
 #ifndef TAVRIN_FILE_VERSION
 #define TAVRIN_FILE_VERSION "0.0.0.0"
@@ -23,14 +23,6 @@ namespace {
 // file service.
 __attribute__((used)) const char kFileVersionRecord[] = "TAVRIN-FILE-VERSION:" TAVRIN_FILE_VERSION;
 constexpr std::string_view kFileVersionMarker = "TAVRIN-FILE-VERSION:";
-
-// Upper case for the replacement texts. Only ASCII letters change: the file
-// system boundary matches path elements ignoring ASCII case, so an element
-// with other letters must keep them as they are to be found.
-std::string UpperAscii(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
 // A version "a.b.c.d" (each 0 to 65535) at the start of text, ended by a NUL.
 bool ParseVersionAt(std::string_view text, std::string& version) {
@@ -96,7 +88,10 @@ std::string TmuFileIO::get_LocateAndReplacePlacehold(const std::string& text, co
     result = text;
     if (!text.empty() && !placeholder.empty()) {
         const std::size_t pos = text.find(placeholder);
-        if (pos != std::string::npos) result.replace(pos, placeholder.size(), UpperAscii(replacement));
+        // Only ASCII letters change: the file system boundary matches path
+        // elements ignoring ASCII case, so an element with other letters must
+        // keep them as they are to be found.
+        if (pos != std::string::npos) result.replace(pos, placeholder.size(), AsciiUpper(replacement));
     }
     log_->addVarString("r_sResult", result);
     return result;

@@ -1,5 +1,7 @@
 #include "store/muIniDocument.h"
 
+#include "toolkit/muStringTools.h"
+
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -28,9 +30,8 @@ std::string TmIniDocument::FoldCase(std::string_view name) {
     std::string out(name);
     for (std::size_t i = 0; i < out.size(); ++i) {
         const auto b = static_cast<unsigned char>(out[i]);
-        if (b >= 'a' && b <= 'z') {
-            out[i] = static_cast<char>(b - 32);
-        } else if (b == 0xC3 && i + 1 < out.size()) {
+        out[i] = AsciiUpper(out[i]);
+        if (b == 0xC3 && i + 1 < out.size()) {
             // U+00E0..U+00FE (except U+00F7) are the lower-case forms of
             // U+00C0..U+00DE: the second UTF-8 byte differs by 0x20.
             const auto n = static_cast<unsigned char>(out[i + 1]);

@@ -1,6 +1,5 @@
 #include "store/muIniIO.h"
 
-#include <cctype>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -9,20 +8,15 @@
 #include "store/muDataConvert.h"
 #include "store/muDataHolder.h"
 #include "store/muFileIO.h"
-#include "store/muTraceScope.h"
 #include "toolkit/FileSystem.h"
 #include "toolkit/Platform.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muStringTools.h"
+#include "toolkit/muTraceScope.h"
 
 namespace {
 
 using Kind = TmTraceScope::Kind;
-
-std::string UpperAscii(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
 // The INI integer notation: decimal, or hexadecimal after "0x" or "$", with
 // an optional sign. Hexadecimal takes up to eight digits (32 bits, so
@@ -415,7 +409,7 @@ bool TmuIniIO::ReadOnOFF(const std::string& section, const std::string& ident, b
     log_->addVarBoolean("i_bDefault", defaultValue);
     bool result = defaultValue;
     if (CheckAccess(section, ident, "OnOFF")) {
-        const std::string text = UpperAscii(KeyText(section, ident));
+        const std::string text = AsciiUpper(KeyText(section, ident));
         if (text == "ON" || text == "YES")
             result = true;
         else if (text == "OFF" || text == "NO")

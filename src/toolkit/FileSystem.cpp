@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -13,19 +12,11 @@
 #include <system_error>
 
 #include "toolkit/Platform.h"
+#include "toolkit/muStringTools.h"
 
 namespace fs = std::filesystem;
 
 namespace fs_boundary {
-namespace {
-
-std::string Upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
-}  // namespace
-
 namespace {
 
 std::string Join(const std::string& dir, const std::string& name) {
@@ -42,7 +33,7 @@ std::size_t AppDirPrefix(const std::string& p, std::string& appDir) {
     while (appDir.size() > 1 && appDir.back() == '/') appDir.pop_back();
     if (appDir.size() < 2 || appDir[0] != '/' || p.size() < appDir.size()) return 0;
     const std::string head = p.substr(0, appDir.size());
-    if (head != appDir && head != Upper(appDir)) return 0;
+    if (head != appDir && head != AsciiUpper(appDir)) return 0;
     if (p.size() > appDir.size() && p[appDir.size()] != '/') return 0;
     return appDir.size();
 }
@@ -84,12 +75,12 @@ std::string NativePath(const std::string& path) {
         std::error_code ec;
         if (resolving && elem != "." && elem != ".." && !fs::exists(fs::symlink_status(candidate, ec))) {
             const std::string dir = result.empty() ? "." : result;
-            const std::string want = Upper(elem);
+            const std::string want = AsciiUpper(elem);
             std::string match;
             int matches = 0;
             for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
                 std::string name = it->path().filename().string();
-                if (Upper(name) == want) {
+                if (AsciiUpper(name) == want) {
                     ++matches;
                     match = std::move(name);
                 }

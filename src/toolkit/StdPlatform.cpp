@@ -4,7 +4,6 @@
 #include <sys/utsname.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
@@ -16,6 +15,7 @@
 
 #include "toolkit/FileSystem.h"
 #include "toolkit/Timer.h"
+#include "toolkit/muStringTools.h"
 
 namespace {
 // Without a message loop nothing can fire; the timer only keeps its state.
@@ -348,7 +348,7 @@ void StdPlatform::CompleteProgramLink(TShellLink& link) {
     const std::string stem = program.stem().string();
     link.icon = stem;  // the program's icon in the icon theme
     std::string name = stem;
-    if (!name.empty()) name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
+    if (!name.empty()) name[0] = AsciiUpper(name[0]);
     link.name = name;
 }
 

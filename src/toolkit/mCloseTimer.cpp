@@ -5,6 +5,9 @@
 #include "toolkit/Timer.h"
 #include "toolkit/mAboutVersion.h"
 #include "toolkit/muLogging.h"
+#include "toolkit/muTraceScope.h"
+
+using Kind = TmTraceScope::Kind;
 
 namespace {
 // The unit's picture, shared by all close timers.
@@ -57,21 +60,19 @@ void TmCloseTimer::InstallTickHandler() {
 }
 
 void TmCloseTimer::setStringTimer(TmStringTimer value) {
-    int h = log_->addPro("setStringTimer");
+    TmTraceScope trace(log_, Kind::Procedure, "setStringTimer");
     log_->addVarString("i_sTimerValue", NameOf(value));
     timerValueInterval_ = IntervalOf(value);
     timer_->SetInterval(timerValueInterval_);
     timerValue_ = value;
     InstallTickHandler();
     log_->addVarInteger("r_iInterval", timerValueInterval_);
-    log_->exitPro(h);
 }
 
 void TmCloseTimer::setResetTimer() {
-    int h = log_->addPro("setResetTimer");
+    TmTraceScope trace(log_, Kind::Procedure, "setResetTimer");
     timer_->SetEnabled(false);
     timer_->SetEnabled(true);
-    log_->exitPro(h);
 }
 
 void TmCloseTimer::setOnTimer(TComponent* sender) {

@@ -23,16 +23,6 @@ constexpr int kPumpEvery = 32;
 
 const char* const kSeparator = " ----------------- ";
 
-std::string Upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
 // Adds a trailing backslash unless the last non-blank character is one (a
 // "/" counts too, so native directories keep a single separator); an empty
 // or all-blank text stays empty.
@@ -80,7 +70,7 @@ const char* ExitLabel(int kind) {
 std::string DirectionTag(const std::string& name) {
     const auto us = name.find('_');
     if (us == std::string::npos) return {};
-    const std::string dir = Upper(name.substr(0, us));
+    const std::string dir = AsciiUpper(name.substr(0, us));
     if (dir == "I") return " INPUT - ";
     if (dir == "O") return "OUTPUT - ";
     if (dir == "IO") return "IN/OUT - ";
@@ -102,7 +92,7 @@ std::string TypeName(const std::string& name) {
     std::string code;
     for (size_t i = us + 1; i < name.size() && code.size() < 2; ++i)
         if (name[i] != '_') code += name[i];
-    code = Upper(code);
+    code = AsciiUpper(code);
     if (code.empty()) return {};
     switch (code[0]) {
         case 'B':
@@ -131,7 +121,7 @@ std::string TypeName(const std::string& name) {
 }
 
 bool IsCreateOrDestroyName(const std::string& name) {
-    const std::string l = Lower(name);
+    const std::string l = AsciiLower(name);
     return l == "create" || l == "destroy";
 }
 
@@ -232,7 +222,7 @@ std::string TmuLogging::CompoID() const { return compoID_.empty() ? std::string(
 
 void TmuLogging::SetCompoID(const std::string& value) {
     if (value.empty()) return;
-    compoID_ = Upper(value);
+    compoID_ = AsciiUpper(value);
 }
 
 std::string TmuLogging::CurrentDir() {
@@ -274,12 +264,12 @@ void TmuLogging::setParm(const TmuLogging_Parm& parm) {
 
 TmuLogLevel TmuLogging::getLogLevel() const {
     if (!activeLog_) return TmuLogLevel::Off;
-    const std::string id = Upper(CompoID());
+    const std::string id = AsciiUpper(CompoID());
     if (id == "LOG_STD") return TmuLogLevel::Std;
     if (id == "LOG_ALL") return TmuLogLevel::All;
     if (id == "LOG_ERR") return TmuLogLevel::Err;
     if (id == "LOG_PRG") return TmuLogLevel::Prg;
-    if (id == Upper(compoName_)) return TmuLogLevel::Own;
+    if (id == AsciiUpper(compoName_)) return TmuLogLevel::Own;
     return TmuLogLevel::Off;
 }
 
@@ -373,9 +363,9 @@ std::string TmuLogging::NameOfHandle(int handle) const {
 }
 
 int TmuLogging::RegisterName(const std::string& name) {
-    const std::string key = Lower(name);
+    const std::string key = AsciiLower(name);
     for (size_t i = 0; i < registry_.size(); ++i)
-        if (Lower(registry_[i]) == key) return static_cast<int>(i);
+        if (AsciiLower(registry_[i]) == key) return static_cast<int>(i);
     registry_.push_back(name);
     return static_cast<int>(registry_.size()) - 1;
 }
@@ -497,7 +487,7 @@ int TmuLogging::addCall(const std::vector<TLogValue>& list) {
             if (v.kind == TLogValue::Kind::Integer || v.kind == TLogValue::Kind::Boolean) {
                 if (!current.empty()) expectKey = false;
             } else if (v.kind == TLogValue::Kind::Text) {
-                const std::string l = Lower(v.text);
+                const std::string l = AsciiLower(v.text);
                 if (l == "addcls" || l == "addpro" || l == "addfnc" || l == "addwrn" || l == "adderr" ||
                     l == "addmsg") {
                     pendingKey = v.text;
@@ -522,7 +512,7 @@ int TmuLogging::addCall(const std::vector<TLogValue>& list) {
                 current.clear();
                 break;
             case TLogValue::Kind::Text: {
-                const std::string key = Lower(pendingKey);
+                const std::string key = AsciiLower(pendingKey);
                 if (key == "addcls")
                     result = addCls(current);
                 else if (key == "addpro")

@@ -1,7 +1,6 @@
 #include "toolkit/muOperationSystem.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <stdexcept>
@@ -10,6 +9,10 @@
 #include "toolkit/Form.h"
 #include "toolkit/ServedMessages.h"
 #include "toolkit/muLogging.h"
+#include "toolkit/muStringTools.h"
+#include "toolkit/muTraceScope.h"
+
+using Kind = TmTraceScope::Kind;
 
 namespace {
 
@@ -25,11 +28,6 @@ std::string Trim(const std::string& s) {
     if (b == std::string::npos) return {};
     size_t e = s.find_last_not_of(' ');
     return s.substr(b, e - b + 1);
-}
-
-std::string Upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
 }
 
 // A text as a 32-bit number, 0 when it is none.
@@ -134,18 +132,16 @@ TmuOperationSystem::~TmuOperationSystem() {
 }
 
 std::int32_t TmuOperationSystem::getFormular_Extra_Width() {
-    int h = log_->addFnc("getFormular_Extra_Width");
+    TmTraceScope trace(log_, Kind::Function, "getFormular_Extra_Width");
     if (formularExtraWidth_ == 0) formularExtraWidth_ = 15;
     log_->addVarInteger("r_iResult", formularExtraWidth_);
-    log_->exitFnc(h);
     return formularExtraWidth_;
 }
 
 void TmuOperationSystem::setFormular_Extra_Width(std::int32_t value) {
-    int h = log_->addPro("setFormular_Extra_Width");
+    TmTraceScope trace(log_, Kind::Procedure, "setFormular_Extra_Width");
     log_->addVarInteger("i_iValue", value);
     formularExtraWidth_ = value;
-    log_->exitPro(h);
 }
 
 void TmuOperationSystem::GetWindowsVersion() {
@@ -165,7 +161,7 @@ void TmuOperationSystem::GetWindowsVersion() {
 }
 
 bool TmuOperationSystem::Windows10FromRegistry() {
-    int h = log_->addPro("Windows10FromRegistry");
+    TmTraceScope trace(log_, Kind::Procedure, "Windows10FromRegistry");
     bool result = false;
     std::string text;
     if (GetPlatform().ReadOsVersionValue("CurrentVersion", text)) {
@@ -174,12 +170,11 @@ bool TmuOperationSystem::Windows10FromRegistry() {
         result = TextToInt(text) >= 10240;
     }
     log_->addVarBoolean("r_bResult", result);
-    log_->exitPro(h);
     return result;
 }
 
 bool TmuOperationSystem::WindowsBuildFromRegistry() {
-    int h = log_->addPro("WindowsBuildFromRegistry");
+    TmTraceScope trace(log_, Kind::Procedure, "WindowsBuildFromRegistry");
     bool result = false;
     std::string text;
     if (GetPlatform().ReadOsVersionValue("CurrentBuildNumber", text)) {
@@ -187,11 +182,11 @@ bool TmuOperationSystem::WindowsBuildFromRegistry() {
         result = true;
     }
     log_->addVarBoolean("r_bResult", result);
-    log_->exitPro(h);
     return result;
 }
 
 std::string TmuOperationSystem::GetWinVersion() {
+    // A refused version query raises past the exit line.
     int h = log_->addFnc("GetWinVersion");
     std::string result = "Unbekannte Windows-Version";
     GetWindowsVersion();
@@ -274,6 +269,7 @@ std::string TmuOperationSystem::GetWinVersion() {
 }
 
 bool TmuOperationSystem::Get_MajorVersion_Vista() {
+    // A refused version query raises past the exit line.
     int h = log_->addFnc("Get_MajorVersion_Vista");
     GetWindowsVersion();
     const TOsVersionInfo& v = versionInfo_;
@@ -286,25 +282,23 @@ bool TmuOperationSystem::Get_MajorVersion_Vista() {
 }
 
 void TmuOperationSystem::Set_WindowOnTheTop(Form* form) {
-    int h = log_->addPro("Set_WindowOnTheTop");
+    TmTraceScope trace(log_, Kind::Procedure, "Set_WindowOnTheTop");
     errno = 0;
     if (!form || !form->SetStayOnTop(true)) {
         const std::uint32_t code = form ? static_cast<std::uint32_t>(errno) : 0;
         log_->addErr("Set_WindowOnTheTop hat nicht funktioniert.");
         log_->addVarCardinal("Windows Error-No:", code);
     }
-    log_->exitPro(h);
 }
 
 void TmuOperationSystem::Delete_WindowOnTheTop(Form* form) {
-    int h = log_->addPro("Delete_WindowOnTheTop");
+    TmTraceScope trace(log_, Kind::Procedure, "Delete_WindowOnTheTop");
     errno = 0;
     if (!form || !form->SetStayOnTop(false)) {
         const std::uint32_t code = form ? static_cast<std::uint32_t>(errno) : 0;
         log_->addErr("Delete_WindowOnTheTop hat nicht funktioniert.");
         log_->addVarCardinal("Windows Error-No:", code);
     }
-    log_->exitPro(h);
 }
 
 TRect TmuOperationSystem::SetFormularposition(const TRect& rect) {
@@ -358,7 +352,7 @@ void TmuOperationSystem::CheckFormCanResize(int newWidth, int width, int newHeig
     actualWidth = width;
     if (Get_MajorVersion_Vista()) actualWidth += getFormular_Extra_Width();
     actualHeight = newHeight;
-    const std::string t = Upper(token);
+    const std::string t = AsciiUpper(token);
     if (t == "<>")
         actualHeight = height;
     else if (t == "<" && newHeight < height)
@@ -386,18 +380,17 @@ TRect TmuOperationSystem::getDialogPosition(Form* parent, Form* dialog) {
 }
 
 TRect TmuOperationSystem::get_SysScreen(const TRect& rect) {
-    int h = log_->addFnc("get_SysScreen");
+    TmTraceScope trace(log_, Kind::Function, "get_SysScreen");
     TRect result = rect;
     const TRect screen = GetPlatform().PrimaryScreenRect();
     result.width = screen.width;
     result.height = screen.height;
     log_->addVarIntegerPair("r_iWidth", result.width, "r_iHeight", result.height);
-    log_->exitFnc(h);
     return result;
 }
 
 TRect TmuOperationSystem::Calc_FormPositionOfScreen(int x, int y, int width, int height) {
-    int h = log_->addFnc("Calc_FormPositionOfScreen");
+    TmTraceScope trace(log_, Kind::Function, "Calc_FormPositionOfScreen");
     log_->addVarIntegerPair("i_iX", x, "i_iY", y);
     log_->addVarIntegerPair("i_iWidth", width, "i_iHeight", height);
     const TDesktopRect desk = GetPlatform().DesktopRect();
@@ -408,15 +401,14 @@ TRect TmuOperationSystem::Calc_FormPositionOfScreen(int x, int y, int width, int
     if (x < desk.left) x = desk.left;
     if (y < desk.top) y = desk.top;
     log_->addVarIntegerPair("r_iX", x, "r_iY", y);
-    log_->exitFnc(h);
     return TRect{x, y, width, height};
 }
 
 TRect TmuOperationSystem::CheckFormPositionOfScreen(int x, int y, int formWidth, int formHeight) {
-    int h = log_->addFnc("CheckFormPositionOfScreen");
+    TmTraceScope trace(log_, Kind::Function, "CheckFormPositionOfScreen");
     log_->addVarString("i_sDesktopPosition", desktopPosition_);
     const TDesktopRect desk = GetPlatform().DesktopRect();
-    const std::string word = Upper(desktopPosition_);
+    const std::string word = AsciiUpper(desktopPosition_);
     if (word == "TOPLEFT") {
         x = 0;
         y = 0;
@@ -429,12 +421,11 @@ TRect TmuOperationSystem::CheckFormPositionOfScreen(int x, int y, int formWidth,
     }
     TRect result = Calc_FormPositionOfScreen(x, y, formWidth, formHeight);
     log_->addVarIntegerPair("r_iX", result.x, "r_iY", result.y);
-    log_->exitFnc(h);
     return result;
 }
 
 void TmuOperationSystem::SetProcessMessages(int count) {
-    int h = log_->addPro("SetProcessMessages");
+    TmTraceScope trace(log_, Kind::Procedure, "SetProcessMessages");
     log_->addVarInteger("i_iCount", count);
     if (application_) {
         for (int i = 0; i < count; ++i) {
@@ -442,7 +433,6 @@ void TmuOperationSystem::SetProcessMessages(int count) {
             GetPlatform().SleepMs(1);
         }
     }
-    log_->exitPro(h);
 }
 
 std::string TmuOperationSystem::getSpecialFolder(int location) {
@@ -485,9 +475,9 @@ bool TmuOperationSystem::CreateShortcut(const std::string& sourceFileName, int l
                                         const std::string& subFolder, const std::string& workingDirectory,
                                         const std::string& arguments, const std::string& description,
                                         std::string& linkPath) {
-    int h = log_->addCall({"addFnc", "CreateShortcut", "i_sSourceFileName", sourceFileName, "i_Location",
-                           "Location", "i_", subFolder, "i_", workingDirectory, "i_", arguments, "i_",
-                           description});
+    TmTraceScope trace(log_, Kind::Function, "CreateShortcut",
+                       {"i_sSourceFileName", sourceFileName, "i_Location", "Location", "i_", subFolder, "i_",
+                        workingDirectory, "i_", arguments, "i_", description});
 
     std::string program, sourceArguments;
     SplitSource(sourceFileName, program, sourceArguments);
@@ -526,6 +516,5 @@ bool TmuOperationSystem::CreateShortcut(const std::string& sourceFileName, int l
         log_->addVarString("o_sLinkPath", path);
     }
     log_->addVarBoolean("r_bResult", result);
-    log_->exitFnc(h);
     return result;
 }

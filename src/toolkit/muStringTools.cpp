@@ -35,6 +35,23 @@ std::tm LocalNow() {
 
 }  // namespace
 
+std::string AsciiUpper(std::string text) {
+    for (char& c : text) c = AsciiUpper(c);
+    return text;
+}
+
+std::string AsciiLower(std::string text) {
+    for (char& c : text) c = AsciiLower(c);
+    return text;
+}
+
+bool SameAsciiText(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+    return true;
+}
+
 TmuStringTools::TmuStringTools(TComponent* owner) : TComponent(owner) {}
 
 bool TmuStringTools::splitTokens(const std::string& text, const std::string& separator) {

@@ -1,10 +1,22 @@
 #pragma once
 // Small text service: numbered token lists, the text between two marks,
-// "|"-joined store paths, date and time texts, the logger's line prefix.
+// "|"-joined store paths, date and time texts, the logger's line prefix;
+// ASCII case conversion and comparison.
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "toolkit/Component.h"
+
+// ASCII case: only the letters A-Z and a-z change. Every other byte stays as
+// it is, digits and signs as well as the bytes >= 0x80 of Windows-1252 and
+// UTF-8 texts, whatever locale the process runs in.
+constexpr char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+constexpr char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+std::string AsciiUpper(std::string text);
+std::string AsciiLower(std::string text);
+// Equal texts when ASCII case is ignored (other bytes must match exactly).
+bool SameAsciiText(std::string_view a, std::string_view b);
 
 class TmuStringTools : public TComponent {
 public:

@@ -12,12 +12,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "hub/mVedadAzaro.h"
 #include "store/muFileIO.h"
-#include "store/muTraceScope.h"
 #include "toolkit/Platform.h"
 #include "toolkit/mCloseTimer.h"
-#include "hub/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
+#include "toolkit/muTraceScope.h"
 #include "ui/DialogFrame.h"
 #include "ui/ImageList.h"
 #include "ui/ProgramActions.h"

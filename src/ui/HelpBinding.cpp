@@ -17,10 +17,10 @@
 #include "hub/muComponents.h"
 #include "settings/SettingsKeys.h"
 #include "store/muDataHolder.h"
-#include "store/muTraceScope.h"
 #include "toolkit/FileSystem.h"
 #include "toolkit/Platform.h"
 #include "toolkit/muLogging.h"
+#include "toolkit/muTraceScope.h"
 #include "toolkit/qt/QtForm.h"
 #include "ui/HelpViewer.h"
 

@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QWidget>
-#include <cctype>
 #include <filesystem>
 #include <system_error>
 
@@ -11,11 +10,12 @@
 #include "settings/SettingsKeys.h"
 #include "store/muDataHolder.h"
 #include "store/muFileIO.h"
-#include "store/muTraceScope.h"
 #include "toolkit/FileSystem.h"
 #include "toolkit/Platform.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
+#include "toolkit/muStringTools.h"
+#include "toolkit/muTraceScope.h"
 #include "toolkit/qt/QtForm.h"
 #include "ui/AC_Prg_Einstellung.h"
 #include "ui/BoxSession.h"
@@ -27,11 +27,6 @@ using Kind = TmTraceScope::Kind;
 
 // The Startup folder's choice of getShortcutLocation.
 constexpr int kStartupChoice = 4;
-
-std::string Upper(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
 
 // The file name of a path in either notation.
 std::string FileNameOf(const std::string& path) {
@@ -107,7 +102,7 @@ std::string TSilentStart::AutostartSource() {
     SplitSwitches(source, program, switches);
     if (fs_boundary::FileExists(program)) return source;
     const std::string executable = GetPlatform().ExecutablePath();
-    if (!executable.empty() && Upper(StemOf(program)) == Upper(StemOf(executable)))
+    if (!executable.empty() && AsciiUpper(StemOf(program)) == AsciiUpper(StemOf(executable)))
         return executable + switches;
     return source;
 }
@@ -132,7 +127,7 @@ void TSilentStart::CreateLinkIfMissing() {
         return;
     // The link is named after the program it starts; the autostart entry
     // keeps the name the option looks for.
-    if (Upper(FileNameOf(created)) != Upper(FileNameOf(link))) {
+    if (AsciiUpper(FileNameOf(created)) != AsciiUpper(FileNameOf(link))) {
         std::error_code ec;
         std::filesystem::rename(fs_boundary::NativePath(created), fs_boundary::NativePath(link), ec);
     }

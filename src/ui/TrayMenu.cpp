@@ -14,6 +14,7 @@
 #include "toolkit/Timer.h"
 #include "toolkit/mCloseTimer.h"
 #include "toolkit/muLogging.h"
+#include "toolkit/muTraceScope.h"
 #include "toolkit/qt/ColumnMenu.h"
 #include "toolkit/qt/QtForm.h"
 #include "toolkit/qt/mTrayIconPopup.h"
@@ -24,6 +25,8 @@
 #include "ui/WindowPlacement.h"
 
 namespace {
+
+constexpr auto Pro = TmTraceScope::Kind::Procedure;
 
 int g_trayAvailableForTests = -1;
 
@@ -208,35 +211,35 @@ void TTrayMenu::HideMainWindow() {
 void TTrayMenu::Action_AC_Prg_ShowExecute() {
     if (showing_) return;
     showing_ = true;
-    TmuLogging* log = ProgramLog();
-    const int trace = log ? log->addPro("TTavrin1.Action_AC_Prg_ShowExecute") : 0;
-    if (links_.setNoExit) links_.setNoExit(true);
-    if (links_.clock) {
-        links_.clock->ArmDeadline();
-        links_.clock->Timer_Datetime()->SetEnabled(true);
+    {
+        // The guard drops a second show until the exit line is written (its
+        // write may serve pending messages).
+        TmTraceScope trace(ProgramLog(), Pro, "TTavrin1.Action_AC_Prg_ShowExecute");
+        if (links_.setNoExit) links_.setNoExit(true);
+        if (links_.clock) {
+            links_.clock->ArmDeadline();
+            links_.clock->Timer_Datetime()->SetEnabled(true);
+        }
+        if (links_.placement) links_.placement->mCloseTimer_15min()->SetEnabled(true);
+        SetACVisible(true);
+        if (QWidget* window = links_.window) {
+            if (window->isMinimized()) window->showNormal();
+            if (!window->isVisible()) window->show();
+            window->raise();
+            window->activateWindow();
+        }
+        if (links_.clearSilentStart) links_.clearSilentStart();
     }
-    if (links_.placement) links_.placement->mCloseTimer_15min()->SetEnabled(true);
-    SetACVisible(true);
-    if (QWidget* window = links_.window) {
-        if (window->isMinimized()) window->showNormal();
-        if (!window->isVisible()) window->show();
-        window->raise();
-        window->activateWindow();
-    }
-    if (links_.clearSilentStart) links_.clearSilentStart();
-    if (log) log->exitPro(trace);
     showing_ = false;
 }
 
 void TTrayMenu::Action_AC_Prg_HideExecute() {
-    TmuLogging* log = ProgramLog();
-    const int trace = log ? log->addPro("TTavrin1.Action_AC_Prg_HideExecute") : 0;
+    TmTraceScope trace(ProgramLog(), Pro, "TTavrin1.Action_AC_Prg_HideExecute");
     if (links_.setNoExit) links_.setNoExit(true);
     if (links_.clock) links_.clock->Timer_Datetime()->SetEnabled(false);
     if (links_.window && links_.window->isVisible()) HideMainWindow();
     SetACVisible(false);
     if (links_.clearSilentStart) links_.clearSilentStart();
-    if (log) log->exitPro(trace);
 }
 
 void TTrayMenu::Action_TrayPrg_CloseExecuteExecute() {

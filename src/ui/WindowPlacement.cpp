@@ -13,6 +13,7 @@
 #include "toolkit/mCloseTimer.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
+#include "toolkit/muTraceScope.h"
 #include "toolkit/qt/QtForm.h"
 #include "ui/ImageList.h"
 #include "ui/ProgramActions.h"
@@ -20,22 +21,7 @@
 
 namespace {
 
-// A trace of the program logger, when there is one.
-class TProgramTrace {
-public:
-    TProgramTrace(TmuLogging* log, const char* name) : log_(log) {
-        if (log_) handle_ = log_->addPro(name);
-    }
-    ~TProgramTrace() {
-        if (log_) log_->exitPro(handle_);
-    }
-    TmuLogging* operator->() const { return log_; }
-    explicit operator bool() const { return log_ != nullptr; }
-
-private:
-    TmuLogging* log_;
-    int handle_ = 0;
-};
+constexpr auto Pro = TmTraceScope::Kind::Procedure;
 
 }  // namespace
 
@@ -115,7 +101,7 @@ QSize TWindowPlacement::OuterSize() const {
 }
 
 void TWindowPlacement::set_New_Formpostion(int index) {
-    TProgramTrace trace(ProgramLog(), "TTavrin1.set_New_Formpostion");
+    TmTraceScope trace(ProgramLog(), Pro, "TTavrin1.set_New_Formpostion");
     if (trace) trace->addVarInteger("i_iIndex", index);
     if (index < 0 || index >= PresetCount || !links_.window) return;
     const TDesktopRect desktop = GetPlatform().DesktopRect();
@@ -129,7 +115,7 @@ void TWindowPlacement::set_New_Formpostion(int index) {
 }
 
 void TWindowPlacement::Set_MulitDesktop_Position(int index) {
-    TProgramTrace trace(ProgramLog(), "TTavrin1.Set_MulitDesktop_Position");
+    TmTraceScope trace(ProgramLog(), Pro, "TTavrin1.Set_MulitDesktop_Position");
     if (trace) trace->addVarInteger("i_iIndex", index);
     if (index < 0 || index >= PresetCount) return;
     set_New_Formpostion(index);
@@ -137,7 +123,7 @@ void TWindowPlacement::Set_MulitDesktop_Position(int index) {
 }
 
 void TWindowPlacement::FormMouseMove() {
-    TProgramTrace trace(ProgramLog(), "TTavrin1.FormMouseMove");
+    TmTraceScope trace(ProgramLog(), Pro, "TTavrin1.FormMouseMove");
     if (trace) trace->addMsg("Neue X,Y-Position ermitteln und intern speichern...");
     if (!links_.window) return;
     TmuDataholder* holder = links_.hub->Dataholder();
@@ -158,7 +144,7 @@ bool TWindowPlacement::eventFilter(QObject* watched, QEvent* event) {
 // Auto-hide
 
 void TWindowPlacement::set_Timer_Close_at_15_Minutes_new() {
-    TProgramTrace trace(ProgramLog(), "TForm_AC_Program.set_Timer_Close_at_15_Minutes_new");
+    TmTraceScope trace(ProgramLog(), Pro, "TForm_AC_Program.set_Timer_Close_at_15_Minutes_new");
     if (closeTimer_->Enabled()) {
         if (trace)
             trace->addMsg(
@@ -175,7 +161,7 @@ void TWindowPlacement::set_Timer_Close_at_15_Minutes_new() {
 }
 
 void TWindowPlacement::mCloseTimer_15minCloseTimer() {
-    TProgramTrace trace(ProgramLog(), "TTavrin1.mCloseTimer_15minCloseTimer");
+    TmTraceScope trace(ProgramLog(), Pro, "TTavrin1.mCloseTimer_15minCloseTimer");
     if (links_.noExit && !links_.noExit() && links_.closeMainWindow) links_.closeMainWindow();
     if (links_.hideMainWindow) links_.hideMainWindow();
     TmuDataholder* holder = links_.hub->Dataholder();
@@ -199,7 +185,7 @@ bool TWindowPlacement::Locked() const {
 }
 
 void TWindowPlacement::Action_Lock_UnlookExecute() {
-    TProgramTrace trace(ProgramLog(), "TTavrin1.Action_Lock_UnlookExecute");
+    TmTraceScope trace(ProgramLog(), Pro, "TTavrin1.Action_Lock_UnlookExecute");
     TmuOperationSystem* os = links_.hub->OperationSystem();
     // The program has no window of its own besides the main window (on
     // Windows the application window takes the top while unlocked); only the

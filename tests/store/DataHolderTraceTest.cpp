@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "store/muDataHolder.h"
 #include "support/FakePlatform.h"
@@ -195,4 +197,50 @@ TEST_F(DataHolderTrace, OperationsTraceEntryArgumentsResultAndExit) {
     holder->InitArrayValueString("AC01", "AC", "AC_Name", 1, 2, "Steckdosenname", true);
     EXPECT_NE(Read().find("FUNCTION : InitArrayValueString with default value\r\n"), std::string::npos);
     EXPECT_NE(Read().find("(i_iRangeStop) ]: = 2\r\n"), std::string::npos);
+}
+
+// A value list is one procedure around the operations of its pairs, in the
+// order of the list, each with its full path and value.
+TEST_F(DataHolderTrace, ValueListsTraceThePairsOperationsInsideTheirProcedure) {
+    const struct {
+        const char* list;
+        std::function<void(TmuDataholder&, const TmValueList&)> run;
+        std::vector<std::string> inOrder;
+    } cases[] = {
+        {"InitValueList",
+         [](TmuDataholder& h, const TmValueList& items) { h.InitValueList("INI", "S", items); },
+         {"(i_sIndex) ]: = INI\r\n", "(i_sSection) ]: = S\r\n", "-->>  FUNCTION : InitValueInteger\r\n",
+          "(i_sIdValue) ]: = INI|S|A\r\n", "(i_iDefault) ]: = 1\r\n", "-->>  FUNCTION : InitValueBoolean\r\n",
+          "(i_sIdValue) ]: = INI|S|B\r\n", "(i_bDefault) ]: = True\r\n",
+          "-->>  FUNCTION : InitValueString\r\n", "(i_sIdValue) ]: = INI|S|C\r\n",
+          "(i_sDefault) ]: = c\r\n"}},
+        {"setValueList",
+         [](TmuDataholder& h, const TmValueList& items) { h.setValueList("INI", "S", items); },
+         {"(i_sIndex) ]: = INI\r\n", "(i_sSection) ]: = S\r\n", "-->>  FUNCTION : setValueInteger\r\n",
+          "(i_sIdValue) ]: = INI|S|A\r\n", "(i_iValue) ]: = 1\r\n", "-->>  FUNCTION : setValueBoolean\r\n",
+          "(i_sIdValue) ]: = INI|S|B\r\n", "(i_bValue) ]: = True\r\n", "-->>  FUNCTION : setValueString\r\n",
+          "(i_sIdValue) ]: = INI|S|C\r\n", "(i_sValue) ]: = c\r\n"}},
+    };
+    for (const auto& c : cases) {
+        auto holder = TracingHolder();
+        holder->InitValueList("INI", "S", {"A", 0, "B", false, "C", ""});
+        Clear();
+        // 2.5 is of no kind a list stores; 7 is no name.
+        c.run(*holder, {"A", 1, "B", true, "C", "c", "D", 2.5, 7, 8});
+        const std::string log = Read();
+        const std::string entry =
+            "muDataholder ----------------- \r\nmuDataholder -->> PROCEDURE : " + std::string(c.list) +
+            "\r\n";
+        const std::string exit = "muDataholder <<-- PROCEDURE : " + std::string(c.list) + "\r\n";
+        EXPECT_EQ(log.rfind(entry, 0), 0u) << c.list << "\n" << log;
+        ASSERT_GE(log.size(), exit.size()) << c.list;
+        EXPECT_EQ(log.substr(log.size() - exit.size()), exit) << c.list << "\n" << log;
+        std::size_t at = entry.size();
+        for (const std::string& line : c.inOrder) {
+            const std::size_t found = log.find(line, at);
+            ASSERT_NE(found, std::string::npos) << c.list << ": " << line << "\n" << log;
+            at = found + line.size();
+        }
+        EXPECT_EQ(log.find("INI|S|D"), std::string::npos) << c.list << "\n" << log;
+    }
 }

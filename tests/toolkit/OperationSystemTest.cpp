@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 #include "support/FakePlatform.h"
 #include "toolkit/Form.h"
@@ -333,6 +334,28 @@ TEST_F(OperationSystemTest, ProcessMessagesServesTheQueueAndSleeps) {
     os.SetProcessMessages(0);
     os.SetProcessMessages(-4);
     EXPECT_EQ(app.processed, 3);
+}
+
+// The refusal raises out of the version query after its exit line; the
+// operations it leaves early write their entries but no exits.
+TEST_F(OperationSystemTest, RefusedVersionQueryLeavesItsCallersWithoutExitLines) {
+    const std::string log = TraceToTempLog();
+    platform.osVersionFails = true;
+    EXPECT_THROW(os.GetWinVersion(), std::runtime_error);
+    EXPECT_THROW(os.SetFormularposition(TRect{0, 0, 100, 100}), std::runtime_error);
+    GeometryForm parent({0, 0, 100, 100});
+    GeometryForm dialog({0, 0, 50, 50});
+    EXPECT_THROW(os.getDialogPosition(&parent, &dialog), std::runtime_error);
+    const std::string text = ReadAll(log);
+    for (const char* entry :
+         {"-->>  FUNCTION : GetWinVersion\r\n", "-->>  FUNCTION : SetFormularposition\r\n",
+          "-->>  FUNCTION : Get_MajorVersion_Vista\r\n", "-->>  FUNCTION : Shell_DeleteTrayIconData\r\n",
+          "<<-- PROCEDURE : GetWindowsVersion\r\n"})
+        EXPECT_NE(text.find(entry), std::string::npos) << entry << "\n" << text;
+    for (const char* exit :
+         {"<<--  FUNCTION : GetWinVersion", "<<--  FUNCTION : SetFormularposition",
+          "<<--  FUNCTION : Get_MajorVersion_Vista", "<<--  FUNCTION : Shell_DeleteTrayIconData"})
+        EXPECT_EQ(text.find(exit), std::string::npos) << exit << "\n" << text;
 }
 
 TEST_F(OperationSystemTest, OnTopChangesAndTheirFailuresInTheLog) {

@@ -132,4 +132,76 @@ TEST(StringTools, LinePrefixCountsOnlyInCounterMode) {
     EXPECT_EQ(t.getLinePrefix(), "[00003] ");
 }
 
+TEST(StringTools, AsciiCaseChangesOnlyAsciiLetters) {
+    const struct {
+        std::string text, upper, lower;
+    } cases[] = {
+        {"", "", ""},
+        {"abcxyz", "ABCXYZ", "abcxyz"},
+        {"ABCXYZ", "ABCXYZ", "abcxyz"},
+        {"Com3 /Silent", "COM3 /SILENT", "com3 /silent"},
+        // The neighbours of the letter ranges stay: @ [ ` { and digits.
+        {"@[`{0129_|~", "@[`{0129_|~", "@[`{0129_|~"},
+        // UTF-8: the letters' bytes >= 0x80 pass as they are.
+        {"Gr\xC3\xB6\xC3\x9F"
+         "e",
+         "GR\xC3\xB6\xC3\x9F"
+         "E",
+         "gr\xC3\xB6\xC3\x9F"
+         "e"},
+        // Windows-1252: the umlauts of both cases pass as they are.
+        {"\xE4\xC4 \xFC\xDC", "\xE4\xC4 \xFC\xDC", "\xE4\xC4 \xFC\xDC"},
+        {std::string("a\0b", 3), std::string("A\0B", 3), std::string("a\0b", 3)},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(AsciiUpper(c.text), c.upper) << c.text;
+        EXPECT_EQ(AsciiLower(c.text), c.lower) << c.text;
+    }
+}
+
+TEST(StringTools, AsciiCaseOfEveryByte) {
+    const std::string small = "abcdefghijklmnopqrstuvwxyz";
+    const std::string capital = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    std::string all;
+    for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+    std::string upper = all;
+    std::string lower = all;
+    for (std::size_t i = 0; i < small.size(); ++i) {
+        upper[static_cast<unsigned char>(small[i])] = capital[i];
+        lower[static_cast<unsigned char>(capital[i])] = small[i];
+    }
+    EXPECT_EQ(AsciiUpper(all), upper);
+    EXPECT_EQ(AsciiLower(all), lower);
+    for (int b = 0; b < 256; ++b) {
+        const char c = static_cast<char>(b);
+        EXPECT_EQ(AsciiUpper(c), upper[static_cast<std::size_t>(b)]) << b;
+        EXPECT_EQ(AsciiLower(c), lower[static_cast<std::size_t>(b)]) << b;
+    }
+}
+
+TEST(StringTools, SameAsciiTextIgnoresOnlyAsciiCase) {
+    const struct {
+        std::string a, b;
+        bool same;
+    } cases[] = {
+        {"", "", true},
+        {"Box4", "BOX4", true},
+        {"usb-nelta8", "USB-NELTA8", true},
+        {"box", "boxx", false},
+        {"box", "", false},
+        // Pairs that differ by the case bit without being letters.
+        {"@", "`", false},
+        {"[", "{", false},
+        {"^", "~", false},
+        // Windows-1252 and UTF-8 umlauts of the other case are other texts.
+        {"\xE4", "\xC4", false},
+        {"\xC3\xA4", "\xC3\x84", false},
+        {"\xC3\xA4x", "\xC3\xA4X", true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(SameAsciiText(c.a, c.b), c.same) << c.a << " / " << c.b;
+        EXPECT_EQ(SameAsciiText(c.b, c.a), c.same) << c.b << " / " << c.a;
+    }
+}
+
 }  // namespace

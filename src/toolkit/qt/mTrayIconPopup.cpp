@@ -12,6 +12,9 @@
 #include "toolkit/mAboutVersion.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
+#include "toolkit/muTraceScope.h"
+
+using Kind = TmTraceScope::Kind;
 
 namespace {
 
@@ -157,10 +160,9 @@ int TmTrayIconPopup::CalcPosition(TmOrientation orient, int height, int length, 
 }
 
 int TmTrayIconPopup::getPosition(TmOrientation orient, int height, int length, int size) {
-    const int h = log_->addFnc("getPosition");
+    TmTraceScope trace(log_, Kind::Function, "getPosition");
     const int result = CalcPosition(orient, height, length, size);
     log_->addVarInteger("r_iResult", result);
-    log_->exitFnc(h);
     return result;
 }
 
@@ -227,14 +229,13 @@ QSize TmTrayIconPopup::sizeHint() const {
 
 void TmTrayIconPopup::DrawItemCaption(QAction* item, const QString& caption, bool selected, const QRect& rect,
                                       QPainter* canvas) {
-    const int h = log_->addPro("DrawItemCaption");
+    TmTraceScope trace(log_, Kind::Procedure, "DrawItemCaption");
     caption_ = caption;
     DrawItem(item, canvas, selected, rect);
-    log_->exitPro(h);
 }
 
 void TmTrayIconPopup::DrawItem(QAction* item, QPainter* canvas, bool selected, const QRect& rect) {
-    const int h = log_->addPro("DrawItem");
+    TmTraceScope trace(log_, Kind::Procedure, "DrawItem");
     log_->addVarString("i_ACanvas", "ACanvas");
     log_->addVarString("i_ARect", "ARect");
     log_->addVarBoolean("i_bSelected", selected);
@@ -254,13 +255,11 @@ void TmTrayIconPopup::DrawItem(QAction* item, QPainter* canvas, bool selected, c
         caption_);
 
     DrawBar(canvas);
-    log_->exitPro(h);
 }
 
 void TmTrayIconPopup::DrawBar(QPainter* canvas) {
-    const int h = log_->addPro("DrawBar");
+    TmTraceScope trace(log_, Kind::Procedure, "DrawBar");
     PaintBands(canvas, CalcBarLayout());
-    log_->exitPro(h);
 }
 
 void TmTrayIconPopup::PaintBands(QPainter* canvas, const TmBarLayout& layout) {
