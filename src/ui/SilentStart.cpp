@@ -7,12 +7,12 @@
 #include <filesystem>
 #include <system_error>
 
+#include "hub/mVedadAzaro.h"
 #include "store/muDataHolder.h"
 #include "store/muFileIO.h"
 #include "store/muTraceScope.h"
 #include "toolkit/FileSystem.h"
 #include "toolkit/Platform.h"
-#include "hub/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
 #include "toolkit/qt/QtForm.h"
@@ -204,7 +204,7 @@ TmuDataholder& TSilentStart::Dataholder() { return *links_.hub.Dataholder(); }
 void TSilentStart::Init_AC_Active() { links_.session.Init_AC_Active(); }
 
 void TSilentStart::SetCloseTimerEnabled(bool enabled) {
-    if (links_.closeTimer) links_.closeTimer(enabled);
+    if (links_.enableCloseTimer) links_.enableCloseTimer(enabled);
 }
 
 void TSilentStart::SetProgramInitStart(bool value) {

@@ -4,12 +4,12 @@
 #include <QEvent>
 #include <QWidget>
 
+#include "hub/mVedadAzaro.h"
 #include "store/muDataHolder.h"
 #include "toolkit/Form.h"
 #include "toolkit/Platform.h"
 #include "toolkit/Timer.h"
 #include "toolkit/mCloseTimer.h"
-#include "hub/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
 #include "toolkit/qt/QtForm.h"
@@ -43,7 +43,7 @@ private:
 }  // namespace
 
 TWindowPlacement::TWindowPlacement(TLinks links) : links_(std::move(links)) {
-    closeTimer_ = new TmCloseTimer(links_.owner);
+    closeTimer_ = new TmCloseTimer(links_.closeTimerOwner);
     closeTimer_->SetName("mCloseTimer_15min");
     closeTimer_->SetTimerValue(TmStringTimer::Min_15);
     closeTimer_->SetEnabled(false);

@@ -19,17 +19,17 @@
 #include <vector>
 
 #include "AppTestSupport.h"
-#include "settings/SettingsSchema.h"
 #include "app/Shutdown.h"
 #include "app/StartUp.h"
 #include "app/Tavrin.h"
 #include "device/BoxController.h"
 #include "device/SimulatedSerialPort.h"
 #include "device/muATCmd.h"
+#include "hub/mVedadAzaro.h"
+#include "settings/SettingsSchema.h"
 #include "store/muDataHolder.h"
 #include "support/FakePlatform.h"
 #include "support/ProgramFixture.h"
-#include "hub/mVedadAzaro.h"
 #include "ui/AC_Prg_Edit.h"
 #include "ui/ProgramActions.h"
 #include "ui/ProgramView.h"
@@ -140,8 +140,10 @@ protected:
                 .InitStart = &initStart, .ACDosenCount = &ACDosenCount, .COMPortLogging = &comPortLogging});
         controller->Queue().SetApplication(&application);
         shutdown = std::make_unique<TShutdown>(
-            TShutdown::TParts{*hub, *controller},
-            TShutdown::TState{appDir, ACDosenCount, [] { return static_cast<TmuLogging*>(nullptr); }});
+            TShutdown::TParts{.hub = *hub, .box = *controller},
+            TShutdown::TState{.AppDir = appDir, .ACDosenCount = ACDosenCount, .programLogging = [] {
+                                  return static_cast<TmuLogging*>(nullptr);
+                              }});
     }
 
     // Ends as the main window does: the saving steps, then the release of
