@@ -90,99 +90,58 @@ TAC_Program::~TAC_Program() {
 void TAC_Program::CreateParts() {
     // The widgets, actions, menus, tray icon, serial port and timers of the
     // window's parts are created here, in the order of the window resource.
-    view_ = std::make_unique<TProgramView>(this, form_);
-    socketActions_ = std::make_unique<TSocketActions>(this, form_);
-    programActions_ = std::make_unique<TProgramActions>(this, form_);
-    mainMenus_ = std::make_unique<TMainMenus>(this, form_, *programActions_, *socketActions_);
-    view_->BindActions(form_, *programActions_);
-    helpBinding_ = std::make_unique<THelpBinding>(THelpBinding::TLinks{
-        form_, *mVedadAzaro1, programActions_->Action_AC_Prg_Help(), [this] { return ProgramLogging; }});
+    auto log = [this]() -> TmuLogging* { return ProgramLogging; };
+    parts_ = std::make_unique<TWindowParts>(
+        TWindowParts::TWindow{.window = this, .form = &form_, .hub = mVedadAzaro1, .programLogging = log});
+    parts_->BuildView();
+    parts_->BuildHelp();
 
     // Tray, status-bar clock, placement. Both auto-hide timers wait for the
     // start-up to find a box.
-    statusClock_ = std::make_unique<TStatusClock>(TStatusClock::TLinks{
-        view_->StatusPanel(0), view_->StatusPanel(1), &AutoCloseDeadline,
-        [this] {
-            mVedadAzaro1->Dataholder()->clearUseIndexSection();
-            return Keys::Get(*mVedadAzaro1->Dataholder(), Keys::WindowVisible);
-        },
-        [this] { trayMenu_->ShowCloseWarning(); }, [this] { trayMenu_->HideMainWindow(); },
-        [this] { mCloseTimer_15min->SetEnabled(false); }});
-    windowPlacement_ = std::make_unique<TWindowPlacement>(TWindowPlacement::TLinks{
-        this, &form_, mVedadAzaro1, this, programActions_.get(), mainMenus_->ActionLook_Or_Unlook(),
-        statusClock_.get(), [this] { return ProgramLogging; }, [this] { return NoExit; }, [this] { close(); },
-        [this] { trayMenu_->HideMainWindow(); }});
-    mCloseTimer_15min = windowPlacement_->mCloseTimer_15min();
-    windowPlacement_->FixWindowSize();
-    trayMenu_ = std::make_unique<TTrayMenu>(
-        TTrayMenu::TLinks{this, &form_, programActions_.get(), socketActions_.get(), statusClock_.get(),
-                          windowPlacement_.get(), [this] { return mVedadAzaro1->Dataholder(); },
-                          [this] { return ProgramLogging; }, [this](bool value) { NoExit = value; },
-                          [] {
-                              if (!AC_Silent) return;
-                              AC_Silent->Set_InitStart(false);
-                              AC_Silent->hide();
-                          },
-                          [] {
-                              if (AC_Silent) AC_Silent->close();
-                          }});
+    parts_->BuildTray(TWindowParts::TTrayInputs{.closeTimerOwner = this,
+                                                .autoCloseDeadline = &AutoCloseDeadline,
+                                                .noExit = [this] { return NoExit; },
+                                                .setNoExit = [this](bool value) { NoExit = value; },
+                                                .closeMainWindow = [this] { close(); },
+                                                .clearSilentStart =
+                                                    [] {
+                                                        if (!AC_Silent) return;
+                                                        AC_Silent->Set_InitStart(false);
+                                                        AC_Silent->hide();
+                                                    },
+                                                .closeSilentWindow =
+                                                    [] {
+                                                        if (AC_Silent) AC_Silent->close();
+                                                    }});
+    mCloseTimer_15min = parts_->WindowPlacement()->mCloseTimer_15min();
 
     // The box: the controller with its one queue, the widgets that show it
     // (switching, pages, session), the deferred start; editing a socket, the
     // emergency off; the saving at the end.
-    auto log = [this]() -> TmuLogging* { return ProgramLogging; };
-    box_ = std::make_unique<TBoxController>(
-        TBoxController::TLinks{.hub = mVedadAzaro1,
-                               .port = ComPort1,
-                               .atCmd = [this] { return muATCmd1; },
-                               .programLogging = log,
-                               .activity = [this] { set_Timer_Close_at_15_Minutes_new(); }},
-        TBoxController::TState{
-            .InitStart = &InitStart, .ACDosenCount = &ACDosenCount, .COMPortLogging = &COMPortLogging});
-    box_->Queue().SetApplication(application_);
-    switching_ = std::make_unique<TSocketSwitching>(TSocketSwitching::TParts{.form = &form_,
-                                                                             .view = view_.get(),
-                                                                             .actions = socketActions_.get(),
-                                                                             .hub = mVedadAzaro1,
-                                                                             .controller = box_.get()});
-    pages_ = std::make_unique<TSocketPages>(form_, *view_, *socketActions_, *switching_, *mVedadAzaro1, log);
-    socketActions_->SetOnToggle([this](int n) { box_->Multi_Action_Steckdose_ToggleExecute(n); });
-    socketActions_->SetOnButtonToggle([this](int n) { box_->Multi_Action_Steckdose_BTN_ToggleExecute(n); });
-    boxSession_ =
-        std::make_unique<TBoxSession>(TBoxSession::TParts{.window = this,
-                                                          .view = view_.get(),
-                                                          .pages = pages_.get(),
-                                                          .switching = switching_.get(),
-                                                          .controller = box_.get(),
-                                                          .settings = [] { return AC_Einstellung; }});
-    box_->SetView(boxSession_.get());
-    silentStart_ = std::make_unique<TSilentStart>(TSilentStart::TLinks{
-        *this, *mVedadAzaro1, *programActions_, *boxSession_, [this](bool value) { Set_InitStart(value); },
-        [this](bool on) {
-            if (mCloseTimer_15min) mCloseTimer_15min->SetEnabled(on);
-        },
-        log});
-    socketEditor_ = std::make_unique<TSocketEditor>(
-        TSocketEditor::TParts{*this, form_, *socketActions_, *pages_, *mVedadAzaro1},
-        TSocketEditor::THooks{.programLogging = log, .dialog = {}, .locked = [this] {
-                                  return DialogFrame::MainWindowLocked(mainMenus_.get());
-                              }});
-    emergencyOff_ = std::make_unique<TEmergencyOff>(
-        TEmergencyOff::TParts{.controller = box_.get(), .dangerOff = programActions_->Action_DangerOFF()});
-    shutdown_ = std::make_unique<TShutdown>(TShutdown::TParts{*mVedadAzaro1, *box_},
-                                            TShutdown::TState{AppDir, ACDosenCount, log});
+    parts_->BuildBox(TWindowParts::TBoxInputs{
+        .port = ComPort1,
+        .atCmd = [this] { return muATCmd1; },
+        .activity = [this] { set_Timer_Close_at_15_Minutes_new(); },
+        .state = {.InitStart = &InitStart, .ACDosenCount = &ACDosenCount, .COMPortLogging = &COMPortLogging},
+        .application = application_,
+        .settings = [] { return AC_Einstellung; }});
+    parts_->BuildCommands(
+        TWindowParts::TCommandInputs{.setInitStart = [this](bool value) { Set_InitStart(value); }});
+    shutdown_ = std::make_unique<TShutdown>(
+        TShutdown::TParts{.hub = *mVedadAzaro1, .box = Box()},
+        TShutdown::TState{.AppDir = AppDir, .ACDosenCount = ACDosenCount, .programLogging = log});
 }
 
-TSilentStartHost* TAC_Program::SilentStartHost() const { return silentStart_.get(); }
+TSilentStartHost* TAC_Program::SilentStartHost() const { return parts_->SilentStart(); }
 
 TProgramLinks TAC_Program::Links() {
     return TProgramLinks{.hub = mVedadAzaro1,
-                         .box = box_.get(),
+                         .box = parts_->Box(),
                          .form = &form_,
-                         .actions = programActions_.get(),
-                         .menus = mainMenus_.get(),
+                         .actions = parts_->ProgramActions(),
+                         .menus = parts_->MainMenus(),
                          .closeTimer = mCloseTimer_15min,
-                         .silentHost = silentStart_.get(),
+                         .silentHost = parts_->SilentStart(),
                          .programLogging = [this]() -> TmuLogging* { return ProgramLogging; },
                          .portParameters =
                              [this] {
@@ -194,7 +153,7 @@ TProgramLinks TAC_Program::Links() {
                          .winVersion = [this] { return WinVersion; }};
 }
 
-Timer* TAC_Program::Timer_Datetime() const { return statusClock_->Timer_Datetime(); }
+Timer* TAC_Program::Timer_Datetime() const { return StatusClock().Timer_Datetime(); }
 
 // ---------------------------------------------------------------------------
 // Start-up
@@ -234,7 +193,7 @@ void TAC_Program::SetProgramTitle() {
     if (application_) application_->SetTitle("Tavrin v" + version);
 }
 
-void TAC_Program::InitLockMenuItem() { windowPlacement_->InitLockMenuItem(); }
+void TAC_Program::InitLockMenuItem() { WindowPlacement().InitLockMenuItem(); }
 
 void TAC_Program::SetStartFlags() {
     InitStart = true;
@@ -245,8 +204,8 @@ void TAC_Program::SetStartFlags() {
 void TAC_Program::ConnectHub() {
     // Every wait for the box serves the messages through the box queue, and
     // so does the pump of every logger that has no application of its own.
-    mVedadAzaro1->setApplication(&box_->Queue().Pump());
-    SetProgramApplication(&box_->Queue().Pump());
+    mVedadAzaro1->setApplication(&Box().Queue().Pump());
+    SetProgramApplication(&Box().Queue().Pump());
     WinVersion = mVedadAzaro1->OperationSystem()->GetWinVersion();
 }
 
@@ -266,11 +225,11 @@ void TAC_Program::ResolveFileNames() { StartUp::ResolveFileNames(*mVedadAzaro1, 
 
 void TAC_Program::ReadBoxFiles() { StartUp::ReadBoxFiles(*mVedadAzaro1, AppDir); }
 
-void TAC_Program::CheckAutoStart() { silentStart_->Action_InitAutoStartExecute(); }
+void TAC_Program::CheckAutoStart() { SilentStart().Action_InitAutoStartExecute(); }
 
 void TAC_Program::CreateProgramLogging() {
     if (!ProgramLogging) ProgramLogging = new TmuProgramLogging(this);
-    ProgramLogging->setApplication(&box_->Queue().Pump());
+    ProgramLogging->setApplication(&Box().Queue().Pump());
     ProgramLogging->SetCurrentDir(AppDir);
     ProgramLogging->SetSystemPath("System\\Logging");
     ProgramLogging->SetFileName("mLogging.log");
@@ -303,11 +262,11 @@ void TAC_Program::TraceFormCreateEntry() {
     ProgramLogging->addText("Alle Klassen erstellen, die notwendig sind !!!");
 }
 
-void TAC_Program::InitHelp() { helpBinding_->InitHelp(); }
+void TAC_Program::InitHelp() { HelpBinding().InitHelp(); }
 
-void TAC_Program::LoadGlyphs() { switching_->LoadGlyphs(); }
+void TAC_Program::LoadGlyphs() { Switching().LoadGlyphs(); }
 
-void TAC_Program::ShowSocketNames() { pages_->SetACName(1, 4); }
+void TAC_Program::ShowSocketNames() { Pages().SetACName(1, 4); }
 
 void TAC_Program::ConfigureSerialPort() { StartUp::ConfigureSerialPort(*ComPort1); }
 
@@ -355,13 +314,13 @@ void TAC_Program::FormActivate() {
         InitStart = false;
         Keys::Set(*mVedadAzaro1->Dataholder(), Keys::WindowVisible, true);
     } else {
-        pages_->Init_AC_DosenChange();
+        Pages().Init_AC_DosenChange();
     }
 }
 
 void TAC_Program::FormShow() {
     if (!ComFailed()) mCloseTimer_15min->SetEnabled(true);
-    windowPlacement_->RepinIfLocked();
+    WindowPlacement().RepinIfLocked();
 }
 
 void TAC_Program::FormHide() {
@@ -393,7 +352,7 @@ void TAC_Program::FormDestroy() {
     if (ProgramLogging) ProgramLogging->addText("Alle Klassen vernichten !!!");
     // Nothing queued for the box is sent any more; the waits of the end are
     // bounded in time.
-    box_->RequestEnd();
+    Box().RequestEnd();
     // Nothing of the running program may start while the marked sockets are
     // switched off (their waits serve the message queue).
     Timer_Datetime()->SetEnabled(false);
@@ -417,10 +376,10 @@ void TAC_Program::FormDestroy() {
         TmTraceScope images(ProgramLogging, TmTraceScope::Kind::Procedure,
                             "Destroy_images_from_stream in FormDestroy");
         if (ProgramLogging) ProgramLogging->addText("Alle Images vernichten !!!");
-        switching_->FreeGlyphs();
+        Switching().FreeGlyphs();
     }
 
-    helpBinding_->ReleaseHelpHook();
+    HelpBinding().ReleaseHelpHook();
 
     if (ProgramLogging) {
         ProgramLogging->addText("Alle noch vorhandenen Klassen vernichten!");
@@ -432,7 +391,7 @@ void TAC_Program::FormDestroy() {
 }
 
 void TAC_Program::set_Timer_Close_at_15_Minutes_new() {
-    windowPlacement_->set_Timer_Close_at_15_Minutes_new();
+    WindowPlacement().set_Timer_Close_at_15_Minutes_new();
 }
 
 void TAC_Program::Set_InitStart(bool value) { InitStart = value; }
@@ -499,6 +458,6 @@ void TAC_Program::closeEvent(QCloseEvent* e) {
     e->accept();
     // The run ends: a wait for the box in flight is cut short and nothing
     // queued is sent any more.
-    box_->RequestEnd();
+    Box().RequestEnd();
     emit Closed();
 }

@@ -16,29 +16,15 @@
 #include "toolkit/Timer.h"
 #include "toolkit/qt/QtForm.h"
 #include "ui/ProgramLinks.h"
+#include "ui/WindowParts.h"
 
 class SerialPort;
 class TmCloseTimer;
 class TmuATCmd;
 class TmVedadAzaro;
 class TmuProgramLogging;
-class TMainMenus;
-class TProgramActions;
-class TProgramView;
-class TSocketActions;
-class THelpBinding;
-class TBoxController;
-class TBoxSession;
-class TEmergencyOff;
 class TShutdown;
-class TSilentStart;
 class TSilentStartHost;
-class TSocketEditor;
-class TSocketPages;
-class TSocketSwitching;
-class TStatusClock;
-class TTrayMenu;
-class TWindowPlacement;
 
 class TAC_Program : public QMainWindow, public TComponent {
     Q_OBJECT
@@ -98,29 +84,29 @@ public:
     // The window's controls as the binding services see them.
     QtForm& Form() { return form_; }
     // The widgets, the socket actions, the program actions and the menu bar.
-    TProgramView& View() const { return *view_; }
-    TSocketActions& SocketActions() const { return *socketActions_; }
-    TProgramActions& ProgramActions() const { return *programActions_; }
-    TMainMenus& MainMenus() const { return *mainMenus_; }
+    TProgramView& View() const { return *parts_->View(); }
+    TSocketActions& SocketActions() const { return *parts_->SocketActions(); }
+    TProgramActions& ProgramActions() const { return *parts_->ProgramActions(); }
+    TMainMenus& MainMenus() const { return *parts_->MainMenus(); }
     // Context help: the help hook, the help table on the controls, "&Hilfe".
-    THelpBinding& HelpBinding() const { return *helpBinding_; }
+    THelpBinding& HelpBinding() const { return *parts_->HelpBinding(); }
     // The tray icon and its menu, the status-bar clock with the auto-hide
     // countdown, the window's placement, close timer and lock.
-    TTrayMenu& TrayMenu() const { return *trayMenu_; }
-    TStatusClock& StatusClock() const { return *statusClock_; }
-    TWindowPlacement& WindowPlacement() const { return *windowPlacement_; }
+    TTrayMenu& TrayMenu() const { return *parts_->TrayMenu(); }
+    TStatusClock& StatusClock() const { return *parts_->StatusClock(); }
+    TWindowPlacement& WindowPlacement() const { return *parts_->WindowPlacement(); }
     // The box controller (every exchange with the box), socket switching and
     // pages, the box session's widgets, the deferred start (the silent-start
     // window's host), editing a socket, the emergency off, and the saving at
     // the end.
-    TBoxController& Box() const { return *box_; }
-    TSocketSwitching& Switching() const { return *switching_; }
-    TSocketPages& Pages() const { return *pages_; }
-    TBoxSession& BoxSession() const { return *boxSession_; }
-    TSilentStart& SilentStart() const { return *silentStart_; }
+    TBoxController& Box() const { return *parts_->Box(); }
+    TSocketSwitching& Switching() const { return *parts_->Switching(); }
+    TSocketPages& Pages() const { return *parts_->Pages(); }
+    TBoxSession& BoxSession() const { return *parts_->BoxSession(); }
+    TSilentStart& SilentStart() const { return *parts_->SilentStart(); }
     TSilentStartHost* SilentStartHost() const;
-    TSocketEditor& SocketEditor() const { return *socketEditor_; }
-    TEmergencyOff& EmergencyOff() const { return *emergencyOff_; }
+    TSocketEditor& SocketEditor() const { return *parts_->SocketEditor(); }
+    TEmergencyOff& EmergencyOff() const { return *parts_->EmergencyOff(); }
 
     // What the dialogs reach of this window, handed to them when they are made.
     TProgramLinks Links();
@@ -190,23 +176,10 @@ private:
 
     Application* application_;
     QtForm form_;
-    std::unique_ptr<TProgramView> view_;
-    std::unique_ptr<TSocketActions> socketActions_;
-    std::unique_ptr<TProgramActions> programActions_;
-    std::unique_ptr<TMainMenus> mainMenus_;
-    std::unique_ptr<THelpBinding> helpBinding_;
-    std::unique_ptr<TBoxController> box_;
-    std::unique_ptr<TSocketSwitching> switching_;
-    std::unique_ptr<TSocketPages> pages_;
-    std::unique_ptr<TBoxSession> boxSession_;
-    std::unique_ptr<TSilentStart> silentStart_;
-    std::unique_ptr<TSocketEditor> socketEditor_;
-    std::unique_ptr<TEmergencyOff> emergencyOff_;
+    // The widgets, actions, menus, tray, box parts of the window.
+    std::unique_ptr<TWindowParts> parts_;
     std::unique_ptr<TShutdown> shutdown_;
     std::unique_ptr<Timer> iniCheckTimer_;
-    std::unique_ptr<TStatusClock> statusClock_;
-    std::unique_ptr<TWindowPlacement> windowPlacement_;
-    std::unique_ptr<TTrayMenu> trayMenu_;
     // ComPort1 when the window made it itself.
     std::unique_ptr<SerialPort> ownComPort_;
     // Position of the port whose box answered the search (0: none).

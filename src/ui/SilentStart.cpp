@@ -200,7 +200,7 @@ TmuDataholder& TSilentStart::Dataholder() { return *links_.hub.Dataholder(); }
 void TSilentStart::Init_AC_Active() { links_.session.Init_AC_Active(); }
 
 void TSilentStart::SetCloseTimerEnabled(bool enabled) {
-    if (links_.closeTimer) links_.closeTimer(enabled);
+    if (links_.enableCloseTimer) links_.enableCloseTimer(enabled);
 }
 
 void TSilentStart::SetProgramInitStart(bool value) {

@@ -48,7 +48,7 @@ public:
         TProgramActions& actions;
         TBoxSession& session;
         std::function<void(bool)> setInitStart;       // Set_InitStart of the main window
-        std::function<void(bool)> closeTimer;         // mCloseTimer_15min on or off
+        std::function<void(bool)> enableCloseTimer;   // mCloseTimer_15min on or off
         std::function<TmuLogging*()> programLogging;  // ProgramLogging
     };
 

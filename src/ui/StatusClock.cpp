@@ -83,7 +83,7 @@ void TStatusClock::Timer_DatetimeTimer() {
     const bool reachesWarning =
         seconds == WarningSeconds || (lastSeconds_ > WarningSeconds && seconds < WarningSeconds);
     lastSeconds_ = seconds;
-    if (reachesWarning && links_.acVisible && links_.acVisible() && links_.warn) links_.warn();
+    if (reachesWarning && links_.acVisible && links_.acVisible() && links_.showWarning) links_.showWarning();
 
     // Within one update of the status bar: both texts, each panel as wide
     // as its text needs (never below its least width).

@@ -31,7 +31,7 @@ public:
         std::int64_t* deadline = nullptr;  // the auto-close deadline
         std::function<bool()> acVisible;   // "AC_Visible"
         // The tray's two-minute warning (shown once per run by the tray).
-        std::function<void()> warn;
+        std::function<void()> showWarning;
         std::function<void()> hideMainWindow;
         std::function<void()> stopCloseTimer;  // mCloseTimer_15min off
     };

@@ -26,7 +26,7 @@ constexpr auto Pro = TmTraceScope::Kind::Procedure;
 }  // namespace
 
 TWindowPlacement::TWindowPlacement(TLinks links) : links_(std::move(links)) {
-    closeTimer_ = new TmCloseTimer(links_.owner);
+    closeTimer_ = new TmCloseTimer(links_.closeTimerOwner);
     closeTimer_->SetName("mCloseTimer_15min");
     closeTimer_->SetTimerValue(TmStringTimer::Min_15);
     closeTimer_->SetEnabled(false);

@@ -41,7 +41,7 @@ public:
         QWidget* window = nullptr;  // the main window
         Form* form = nullptr;       // its control tree (the on-top band)
         TmVedadAzaro* hub = nullptr;
-        TComponent* owner = nullptr;  // owner of the close timer
+        TComponent* closeTimerOwner = nullptr;
         TProgramActions* actions = nullptr;
         QAction* lockItem = nullptr;  // ActionLook_Or_Unlook
         TStatusClock* clock = nullptr;

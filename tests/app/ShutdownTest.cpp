@@ -142,8 +142,10 @@ protected:
                 .InitStart = &initStart, .ACDosenCount = &ACDosenCount, .COMPortLogging = &comPortLogging});
         controller->Queue().SetApplication(&application);
         shutdown = std::make_unique<TShutdown>(
-            TShutdown::TParts{*hub, *controller},
-            TShutdown::TState{appDir, ACDosenCount, [] { return static_cast<TmuLogging*>(nullptr); }});
+            TShutdown::TParts{.hub = *hub, .box = *controller},
+            TShutdown::TState{.AppDir = appDir, .ACDosenCount = ACDosenCount, .programLogging = [] {
+                                  return static_cast<TmuLogging*>(nullptr);
+                              }});
     }
 
     // Ends as the main window does: the saving steps, then the release of

@@ -17,10 +17,9 @@ protected:
         Build(BoxConfig(model));
         count = socketCount;
         MakeTabs(count);
-        view->BindActions(*form, *actions);
         acDosenCount = count;
         emergency = std::make_unique<TEmergencyOff>(
-            TEmergencyOff::TParts{.controller = controller.get(), .dangerOff = actions->Action_DangerOFF()});
+            TEmergencyOff::TParts{.controller = controller, .dangerOff = actions->Action_DangerOFF()});
         for (int n = 1; n <= 24; ++n) {
             hub->Dataholder()->setValueString("AC01|AC|AC_Name" + TSocketActions::TwoDigits(n).toStdString(),
                                               "Name " + std::to_string(n));

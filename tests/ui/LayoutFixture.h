@@ -15,6 +15,7 @@
 #include "ui/ProgramActions.h"
 #include "ui/ProgramView.h"
 #include "ui/SocketActions.h"
+#include "ui/WindowParts.h"
 
 class LayoutFixture : public ::testing::Test {
 protected:
@@ -22,19 +23,18 @@ protected:
         EnsureQtTestApp();
         window = std::make_unique<QMainWindow>();
         form = std::make_unique<QtForm>(window.get());
-        view = std::make_unique<TProgramView>(window.get(), *form);
-        sockets = std::make_unique<TSocketActions>(window.get(), *form);
-        actions = std::make_unique<TProgramActions>(window.get(), *form);
-        menus = std::make_unique<TMainMenus>(window.get(), *form, *actions, *sockets);
-        view->BindActions(*form, *actions);
+        parts = std::make_unique<TWindowParts>(TWindowParts::TWindow{
+            .window = window.get(), .form = form.get(), .hub = nullptr, .programLogging = {}});
+        parts->BuildView();
+        view = parts->View();
+        sockets = parts->SocketActions();
+        actions = parts->ProgramActions();
+        menus = parts->MainMenus();
         trayMenu = sockets->CreateTraySocketMenu(window.get());
     }
 
     void TearDown() override {
-        menus.reset();
-        actions.reset();
-        sockets.reset();
-        view.reset();
+        parts.reset();
         form.reset();
         window.reset();
     }
@@ -51,9 +51,11 @@ protected:
 
     std::unique_ptr<QMainWindow> window;
     std::unique_ptr<QtForm> form;
-    std::unique_ptr<TProgramView> view;
-    std::unique_ptr<TSocketActions> sockets;
-    std::unique_ptr<TProgramActions> actions;
-    std::unique_ptr<TMainMenus> menus;
+    std::unique_ptr<TWindowParts> parts;
+    // The parts' own, as the main window builds them.
+    TProgramView* view = nullptr;
+    TSocketActions* sockets = nullptr;
+    TProgramActions* actions = nullptr;
+    TMainMenus* menus = nullptr;
     QMenu* trayMenu = nullptr;
 };

@@ -19,10 +19,10 @@
 #include "ModalRun.h"
 #include "app/Tavrin.h"
 #include "device/SerialPort.h"
+#include "hub/mVedadAzaro.h"
 #include "store/muDataHolder.h"
 #include "support/ProgramFixture.h"
 #include "toolkit/mCloseTimer.h"
-#include "hub/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
 #include "ui/AC_Prg_COM.h"
@@ -242,9 +242,18 @@ TEST_F(SettingsDialogTest, ProgramOptionsRunTheMainWindowsActions) {
 TEST_F(SettingsDialogTest, DesktopPositionMovesTheMainWindowAndIsShownOnReopening) {
     TAC_Program& p = Start();
     // The main window's placement part on the desktop actions.
-    TWindowPlacement placement(TWindowPlacement::TLinks{
-        &p, &p.Form(), p.mVedadAzaro1, &p, &p.ProgramActions(), p.MainMenus().ActionLook_Or_Unlook(), nullptr,
-        [] { return static_cast<TmuLogging*>(nullptr); }, [] { return true; }, [] {}, [] {}});
+    TWindowPlacement placement(
+        TWindowPlacement::TLinks{.window = &p,
+                                 .form = &p.Form(),
+                                 .hub = p.mVedadAzaro1,
+                                 .closeTimerOwner = &p,
+                                 .actions = &p.ProgramActions(),
+                                 .lockItem = p.MainMenus().ActionLook_Or_Unlook(),
+                                 .clock = nullptr,
+                                 .programLogging = [] { return static_cast<TmuLogging*>(nullptr); },
+                                 .noExit = [] { return true; },
+                                 .closeMainWindow = [] {},
+                                 .hideMainWindow = [] {}});
     TriggerCount bottomRight(p.ProgramActions().Action_Desktop(8));
     dialog->PrepareOpening();
     EXPECT_EQ(dialog->DesktopItemIndex(), 0);  // the stored "TopLeft"

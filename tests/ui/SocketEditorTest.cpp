@@ -22,9 +22,11 @@ protected:
         MakeTabs(8);
         dialog = std::make_unique<TAC_Edit>();
         editor = std::make_unique<TSocketEditor>(
-            TSocketEditor::TParts{*window, *form, *sockets, *pages, *hub},
-            TSocketEditor::THooks{[] { return static_cast<TmuLogging*>(nullptr); },
-                                  [this] { return dialog.get(); }});
+            TSocketEditor::TParts{
+                .window = *window, .form = *form, .actions = *sockets, .pages = *pages, .hub = *hub},
+            TSocketEditor::THooks{.programLogging = [] { return static_cast<TmuLogging*>(nullptr); },
+                                  .dialog = [this] { return dialog.get(); },
+                                  .locked = {}});
     }
     void TearDown() override {
         editor.reset();

@@ -22,13 +22,13 @@
 #include <vector>
 
 #include "QtTestApp.h"
-#include "settings/SettingsSchema.h"
 #include "device/BoxController.h"
 #include "device/SimulatedSerialPort.h"
 #include "device/muATCmd.h"
+#include "hub/mVedadAzaro.h"
+#include "settings/SettingsSchema.h"
 #include "store/muDataHolder.h"
 #include "support/FakePlatform.h"
-#include "hub/mVedadAzaro.h"
 #include "toolkit/qt/QtForm.h"
 #include "ui/AC_Prg_Einstellung.h"
 #include "ui/BoxSession.h"
@@ -39,6 +39,7 @@
 #include "ui/SocketActions.h"
 #include "ui/SocketPages.h"
 #include "ui/SocketSwitching.h"
+#include "ui/WindowParts.h"
 
 class SocketFixture : public ::testing::Test {
 protected:
@@ -50,17 +51,20 @@ protected:
     // command with "OK WAIT", one "WAIT" and then "SET PORT ...".
     void Build(TNeltaBoxConfig config) {
         EnsureQtTestApp();
-        window = std::make_unique<QMainWindow>();
-        form = std::make_unique<QtForm>(window.get());
-        view = std::make_unique<TProgramView>(window.get(), *form);
-        sockets = std::make_unique<TSocketActions>(window.get(), *form);
-        actions = std::make_unique<TProgramActions>(window.get(), *form);
-        menus = std::make_unique<TMainMenus>(window.get(), *form, *actions, *sockets);
-        trayMenu = sockets->CreateTraySocketMenu(window.get());
-
         hub = std::make_unique<TmVedadAzaro>();
         hub->setApplication(&application);
         RegisterSettingsSchema(*hub->Dataholder());
+
+        window = std::make_unique<QMainWindow>();
+        form = std::make_unique<QtForm>(window.get());
+        parts = std::make_unique<TWindowParts>(TWindowParts::TWindow{
+            .window = window.get(), .form = form.get(), .hub = hub.get(), .programLogging = {}});
+        parts->BuildView();
+        view = parts->View();
+        sockets = parts->SocketActions();
+        actions = parts->ProgramActions();
+        menus = parts->MainMenus();
+        trayMenu = sockets->CreateTraySocketMenu(window.get());
 
         settings = std::make_unique<TAC_Einstellung>();
 
@@ -72,57 +76,34 @@ protected:
         atCmd->SetTimeout(TmuATCmd::kSearchTimeout);
         atCmd->setApplication(&application);
 
-        controller = std::make_unique<TBoxController>(
-            TBoxController::TLinks{.hub = hub.get(),
-                                   .port = &port,
-                                   .atCmd = [this] { return atCmd.get(); },
-                                   .programLogging = {},
-                                   .activity = [this] { ++autoHideRestarts; }},
-            TBoxController::TState{
-                .InitStart = &initStart, .ACDosenCount = &acDosenCount, .COMPortLogging = &comPortLogging});
-        controller->Queue().SetApplication(&application);
+        parts->BuildBox(TWindowParts::TBoxInputs{.port = &port,
+                                                 .atCmd = [this] { return atCmd.get(); },
+                                                 .activity = [this] { ++autoHideRestarts; },
+                                                 .state = {.InitStart = &initStart,
+                                                           .ACDosenCount = &acDosenCount,
+                                                           .COMPortLogging = &comPortLogging},
+                                                 .application = &application,
+                                                 .settings = [this] { return settings.get(); }});
+        controller = parts->Box();
+        switching = parts->Switching();
+        pages = parts->Pages();
+        session = parts->BoxSession();
         controller->Queue().SetErrorReport(
             [this](const std::string& text) { reportedErrors.push_back(text); });
         // Every wait serves the messages through the queue, as in the program.
         hub->setApplication(&controller->Queue().Pump());
         atCmd->setApplication(&controller->Queue().Pump());
-        switching =
-            std::make_unique<TSocketSwitching>(TSocketSwitching::TParts{.form = form.get(),
-                                                                        .view = view.get(),
-                                                                        .actions = sockets.get(),
-                                                                        .hub = hub.get(),
-                                                                        .controller = controller.get()});
-        pages = std::make_unique<TSocketPages>(*form, *view, *sockets, *switching, *hub,
-                                               [] { return static_cast<TmuLogging*>(nullptr); });
-        session =
-            std::make_unique<TBoxSession>(TBoxSession::TParts{.window = window.get(),
-                                                              .view = view.get(),
-                                                              .pages = pages.get(),
-                                                              .switching = switching.get(),
-                                                              .controller = controller.get(),
-                                                              .settings = [this] { return settings.get(); }});
-        controller->SetView(session.get());
-        settings->SetBoxLinks({hub.get(), controller.get()});
-        sockets->SetOnToggle([this](int n) { controller->Multi_Action_Steckdose_ToggleExecute(n); });
-        sockets->SetOnButtonToggle(
-            [this](int n) { controller->Multi_Action_Steckdose_BTN_ToggleExecute(n); });
+        settings->SetBoxLinks({.hub = hub.get(), .box = controller});
         switching->LoadGlyphs();
     }
 
     void TearDown() override {
         application.onProcess = nullptr;
         if (controller) controller->SetView(nullptr);
-        session.reset();
-        pages.reset();
-        switching.reset();
-        controller.reset();
+        parts.reset();
         atCmd.reset();
         settings.reset();
         hub.reset();
-        menus.reset();
-        actions.reset();
-        sockets.reset();
-        view.reset();
         form.reset();
         window.reset();
     }
@@ -202,18 +183,20 @@ protected:
     std::vector<std::string> reportedErrors;
     size_t seenCommands = 0;
 
+    std::unique_ptr<TmVedadAzaro> hub;
     std::unique_ptr<QMainWindow> window;
     std::unique_ptr<QtForm> form;
-    std::unique_ptr<TProgramView> view;
-    std::unique_ptr<TSocketActions> sockets;
-    std::unique_ptr<TProgramActions> actions;
-    std::unique_ptr<TMainMenus> menus;
+    std::unique_ptr<TWindowParts> parts;
+    // The parts' own, as the main window builds them.
+    TProgramView* view = nullptr;
+    TSocketActions* sockets = nullptr;
+    TProgramActions* actions = nullptr;
+    TMainMenus* menus = nullptr;
     QMenu* trayMenu = nullptr;
-    std::unique_ptr<TmVedadAzaro> hub;
     std::unique_ptr<TAC_Einstellung> settings;
     std::unique_ptr<TmuATCmd> atCmd;
-    std::unique_ptr<TBoxController> controller;
-    std::unique_ptr<TSocketSwitching> switching;
-    std::unique_ptr<TSocketPages> pages;
-    std::unique_ptr<TBoxSession> session;
+    TBoxController* controller = nullptr;
+    TSocketSwitching* switching = nullptr;
+    TSocketPages* pages = nullptr;
+    TBoxSession* session = nullptr;
 };

@@ -16,12 +16,12 @@
 #include <vector>
 
 #include "QtTestApp.h"
+#include "hub/mVedadAzaro.h"
 #include "settings/SettingsSchema.h"
 #include "store/muDataHolder.h"
 #include "support/FakePlatform.h"
 #include "toolkit/Timer.h"
 #include "toolkit/mCloseTimer.h"
-#include "hub/mVedadAzaro.h"
 #include "toolkit/qt/QtForm.h"
 #include "ui/MainMenus.h"
 #include "ui/ProgramActions.h"
@@ -29,6 +29,7 @@
 #include "ui/SocketActions.h"
 #include "ui/StatusClock.h"
 #include "ui/TrayMenu.h"
+#include "ui/WindowParts.h"
 #include "ui/WindowPlacement.h"
 
 class TrayFixture : public ::testing::Test {
@@ -42,50 +43,47 @@ protected:
     void SetUp() override {
         EnsureQtTestApp();
         TTrayMenu::SetTrayAvailableForTests(1);
-        window = std::make_unique<QMainWindow>();
-        form = std::make_unique<QtForm>(window.get());
-        view = std::make_unique<TProgramView>(window.get(), *form);
-        sockets = std::make_unique<TSocketActions>(window.get(), *form);
-        actions = std::make_unique<TProgramActions>(window.get(), *form);
-        menus = std::make_unique<TMainMenus>(window.get(), *form, *actions, *sockets);
-        window->resize(330, 560);  // never shown unframed: the outer size
         hub = std::make_unique<TmVedadAzaro>();
         hub->setApplication(&application);
         RegisterSettingsSchema(*hub->Dataholder());
 
-        clock = std::make_unique<TStatusClock>(
-            TStatusClock::TLinks{view->StatusPanel(0), view->StatusPanel(1), &deadline,
-                                 [this] { return Holder().getValueBoolean("AC_Visible"); },
-                                 [this] { tray->ShowCloseWarning(); }, [this] { tray->HideMainWindow(); },
-                                 [this] { placement->mCloseTimer_15min()->SetEnabled(false); }});
-        placement = std::make_unique<TWindowPlacement>(TWindowPlacement::TLinks{
-            window.get(), form.get(), hub.get(), nullptr, actions.get(), menus->ActionLook_Or_Unlook(),
-            clock.get(), [] { return static_cast<TmuLogging*>(nullptr); }, [this] { return noExit; },
-            [this] {
-                ++realCloses;
-                window->close();
-            },
-            [this] { tray->HideMainWindow(); }});
-        tray = std::make_unique<TTrayMenu>(TTrayMenu::TLinks{
-            window.get(), form.get(), actions.get(), sockets.get(), clock.get(), placement.get(),
-            [this] { return hub->Dataholder(); }, [] { return static_cast<TmuLogging*>(nullptr); },
-            [this](bool value) { noExit = value; }, [this] { ++silentCleared; }, [this] { ++silentClosed; }});
+        window = std::make_unique<QMainWindow>();
+        form = std::make_unique<QtForm>(window.get());
+        parts = std::make_unique<TWindowParts>(TWindowParts::TWindow{
+            .window = window.get(), .form = form.get(), .hub = hub.get(), .programLogging = [] {
+                return static_cast<TmuLogging*>(nullptr);
+            }});
+        parts->BuildView();
+        view = parts->View();
+        sockets = parts->SocketActions();
+        actions = parts->ProgramActions();
+        menus = parts->MainMenus();
+        window->resize(330, 560);  // never shown unframed: the outer size
+
+        parts->BuildTray(TWindowParts::TTrayInputs{.closeTimerOwner = nullptr,
+                                                   .autoCloseDeadline = &deadline,
+                                                   .noExit = [this] { return noExit; },
+                                                   .setNoExit = [this](bool value) { noExit = value; },
+                                                   .closeMainWindow =
+                                                       [this] {
+                                                           ++realCloses;
+                                                           window->close();
+                                                       },
+                                                   .clearSilentStart = [this] { ++silentCleared; },
+                                                   .closeSilentWindow = [this] { ++silentClosed; }});
+        clock = parts->StatusClock();
+        placement = parts->WindowPlacement();
+        tray = parts->TrayMenu();
         tray->SetOnBalloon([this](const QString& t, const QString& x, int ms) {
             balloons.push_back(Balloon{t, x, ms});
         });
     }
 
     void TearDown() override {
-        tray.reset();
-        placement.reset();
-        clock.reset();
-        hub.reset();
-        menus.reset();
-        actions.reset();
-        sockets.reset();
-        view.reset();
+        parts.reset();
         form.reset();
         window.reset();
+        hub.reset();
         TTrayMenu::SetTrayAvailableForTests(-1);
     }
 
@@ -111,14 +109,16 @@ protected:
     int silentClosed = 0;
     std::vector<Balloon> balloons;
 
+    std::unique_ptr<TmVedadAzaro> hub;
     std::unique_ptr<QMainWindow> window;
     std::unique_ptr<QtForm> form;
-    std::unique_ptr<TProgramView> view;
-    std::unique_ptr<TSocketActions> sockets;
-    std::unique_ptr<TProgramActions> actions;
-    std::unique_ptr<TMainMenus> menus;
-    std::unique_ptr<TmVedadAzaro> hub;
-    std::unique_ptr<TStatusClock> clock;
-    std::unique_ptr<TWindowPlacement> placement;
-    std::unique_ptr<TTrayMenu> tray;
+    std::unique_ptr<TWindowParts> parts;
+    // The parts' own, as the main window builds them.
+    TProgramView* view = nullptr;
+    TSocketActions* sockets = nullptr;
+    TProgramActions* actions = nullptr;
+    TMainMenus* menus = nullptr;
+    TStatusClock* clock = nullptr;
+    TWindowPlacement* placement = nullptr;
+    TTrayMenu* tray = nullptr;
 };

@@ -129,7 +129,7 @@ TEST_F(WindowPlacementTest, ADialogTakesTheTopFromTheLockedWindow) {
             }
             return false;
         }
-    } formShow(placement.get());
+    } formShow(placement);
     window->installEventFilter(&formShow);
     window->show();
     actions->Action_Lock_Unlook()->trigger();
