@@ -2,9 +2,9 @@
 // The main window's pixel layout: the heights of its bands from the banner
 // down to the status bar and the geometry of a socket slot. The window code
 // builds from these values, and the end-to-end harness (tests/e2e/lib.sh)
-// reads them from this file to find the controls by position, taking the
-// number of every line of the form `constexpr int kName = <number>;`: keep
-// each value a plain number on a line of its own.
+// reads the ones it needs from this file by name to find the controls by
+// position, each from its line of the form `constexpr int kName = <number>;`:
+// keep each value a plain number on a line of its own.
 namespace WindowLayout {
 
 // Heights of the window's bands, top to bottom (the menu bar above them

@@ -439,7 +439,7 @@ layout_value() {
 # of the same name (kSlotHeight, ...); fails when one is missing.
 load_layout() {
     local name value
-    for name in kEmergencyBarHeight kSocketAreaHeight kStatusLineHeight kStatusBarHeight kSocketAreaMargin \
+    for name in kBannerHeight kEmergencyBarHeight kSocketAreaHeight kStatusLineHeight kStatusBarHeight kSocketAreaMargin \
         kSlotHeight kSlotMargin kSlotButtonWidth kSlotGroupWidth kEditButtonX kEditButtonY kEditButtonWidth \
         kEditButtonHeight; do
         value="$(layout_value "$name")" || fail "the window layout has no $name ($layout_header)"
@@ -450,6 +450,10 @@ load_layout() {
 # socket_top <win>: y of the socket area's top edge.
 socket_top() { echo $(($(win_height "$1") - kStatusBarHeight - kStatusLineHeight - kSocketAreaHeight)); }
 
+# menu_bar_height <win>: the height of the menu bar, what the bands leave of
+# the window's height.
+menu_bar_height() { echo $(($(socket_top "$1") - kEmergencyBarHeight - kBannerHeight)); }
+
 # slot_top <win> <k>: y of slot k's top edge (1-4).
 slot_top() { echo $(($(socket_top "$1") + kSocketAreaMargin + kSlotHeight * ($2 - 1))); }
 
@@ -459,9 +463,11 @@ click_slot() {
 }
 
 # click_edit <win> <k>: a click on the middle of the edit button of slot k
-# (in the group box at the slot's right edge).
+# (in the group box at the slot's right edge, inside the socket area's
+# margin).
 click_edit() {
-    click_at "$1" $(($(win_width "$1") - kSlotMargin - kSlotGroupWidth + kEditButtonX + kEditButtonWidth / 2)) \
+    click_at "$1" \
+        $(($(win_width "$1") - kSocketAreaMargin - kSlotMargin - kSlotGroupWidth + kEditButtonX + kEditButtonWidth / 2)) \
         $(($(slot_top "$1" "$2") + kSlotMargin + kEditButtonY + kEditButtonHeight / 2))
 }
 
@@ -479,14 +485,16 @@ click_tab() {
 # its bar under the banner.
 click_emergency() { click_at "$1" $(($(win_width "$1") / 2)) $(($(socket_top "$1") - kEmergencyBarHeight / 2)); }
 
-# menu_quit <win>: "Beenden" from the menu bar's "Datei" (the first menu);
-# the click is repeated while no menu opens (a click that only ends the menu
-# bar's keyboard mode after an Alt key, say); bound about 5 s.
+# menu_quit <win>: "Beenden" from the menu bar's "Datei" (the first menu,
+# clicked 25 px from the bar's left end, inside its icon and caption, half
+# way down the bar); the click is repeated while no menu opens (a click that
+# only ends the menu bar's keyboard mode after an Alt key, say); bound about
+# 5 s.
 menu_quit() {
     local try
     for try in 1 2 3; do
         watch_grab "$1"
-        click_at "$1" 25 10
+        click_at "$1" 25 $(($(menu_bar_height "$1") / 2))
         if wait_until 15 not no_foreign "$1"; then
             wait_grab 50 || { echo "menu_quit: the menu does not take the keyboard" >&2; return 1; }
             xdotool key b
