@@ -25,16 +25,11 @@
 #include "ui/DialogFrame.h"
 #include "ui/ImageList.h"
 #include "ui/ProgramActions.h"
+#include "ui/WindowLayout.h"
 
 namespace {
 
-// Heights of the window's bands.
-constexpr int kBannerHeight = 44;
-constexpr int kEmergencyBarHeight = 41;
-constexpr int kSocketAreaHeight = 364;
-constexpr int kSlotHeight = 81;
-constexpr int kStatusLineHeight = 33;
-constexpr int kStatusBarHeight = 25;
+using namespace WindowLayout;
 
 constexpr int kHelpSocketName = 160;
 constexpr int kHintDelayMs = 2000;  // the page buttons' hints disappear after 2 s
@@ -247,7 +242,7 @@ QWidget* TProgramView::BuildSocketArea(QtForm& form) {
     area->setFrameShape(QFrame::StyledPanel);
     area->setFixedHeight(kSocketAreaHeight);
     auto* column = new QVBoxLayout(area);
-    column->setContentsMargins(2, 2, 2, 0);
+    column->setContentsMargins(kSocketAreaMargin, kSocketAreaMargin, kSocketAreaMargin, 0);
     column->setSpacing(0);
 
     tabs_ = new TSocketTabBar(area);
@@ -276,12 +271,12 @@ void TProgramView::BuildSlot(QWidget* parent, QtForm& form, int k) {
     slot.panel->setFixedHeight(kSlotHeight);
     form.AddControl(slot.panel, ControlClass::Panel);
     auto* row = new QHBoxLayout(slot.panel);
-    row->setContentsMargins(1, 1, 1, 1);
+    row->setContentsMargins(kSlotMargin, kSlotMargin, kSlotMargin, kSlotMargin);
     row->setSpacing(0);
 
     slot.button = new QToolButton(slot.panel);
     slot.button->setObjectName(QStringLiteral("SpeedButton_ACX%1").arg(k));
-    slot.button->setFixedSize(78, 79);
+    slot.button->setFixedSize(kSlotButtonWidth, kSlotButtonHeight);
     slot.button->setToolButtonStyle(Qt::ToolButtonIconOnly);
     slot.button->setIconSize(QSize(64, 64));
     slot.button->setIcon(QIcon(TImageList::Glyph(TImageList::GlyphGray)));
@@ -294,7 +289,7 @@ void TProgramView::BuildSlot(QWidget* parent, QtForm& form, int k) {
 
     slot.group = new QGroupBox(SlotCaption(k), slot.panel);
     slot.group->setObjectName(QStringLiteral("GroupBox_ACX%1").arg(k));
-    slot.group->setFixedSize(228, 79);
+    slot.group->setFixedSize(kSlotGroupWidth, kSlotGroupHeight);
     slot.group->setFont(BoldPixelFont(base, 0));
     form.AddControl(slot.group, ControlClass::GroupBox);
     row->addWidget(slot.group, 0, Qt::AlignRight | Qt::AlignVCenter);
@@ -303,12 +298,12 @@ void TProgramView::BuildSlot(QWidget* parent, QtForm& form, int k) {
     slot.name->setTextFormat(Qt::PlainText);  // the name from the box file, as typed
     slot.name->setObjectName(QStringLiteral("ACNameX%1").arg(k));
     slot.name->setFont(BoldPixelFont(base, 15));
-    slot.name->setGeometry(12, 25, 228 - 12 - 6, 20);
+    slot.name->setGeometry(12, 25, kSlotGroupWidth - 12 - 6, 20);
     form.AddControl(slot.name, ControlClass::Label)->SetHelpContext(kHelpSocketName);
 
     slot.edit = new QToolButton(slot.group);
     slot.edit->setObjectName(QStringLiteral("SpeedButton_EditX%1").arg(k));
-    slot.edit->setGeometry(160, 49, 54, 22);
+    slot.edit->setGeometry(kEditButtonX, kEditButtonY, kEditButtonWidth, kEditButtonHeight);
     slot.edit->setToolButtonStyle(Qt::ToolButtonIconOnly);
     slot.edit->setIconSize(QSize(16, 16));
     slot.edit->setIcon(TImageList::Icon(TImageList::Edit));

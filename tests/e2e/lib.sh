@@ -31,6 +31,7 @@ e2e_init() {
     com="$work/com"
     boxlog="$work/box.log"
     e2e_pids=()
+    grab_xevs=()
     simpid=""
     tpid=""
     rc=""
@@ -45,6 +46,7 @@ e2e_init() {
     chmod 700 "$work/run"
     export XDG_RUNTIME_DIR="$work/run" HOME="$work/home" TAVRIN_COM_DIR="$com"
     unset QT_QPA_PLATFORM
+    load_layout
 }
 
 e2e_cleanup() {
@@ -68,6 +70,55 @@ fail() {
 pass() { echo "PASS"; exit 0; }
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+# ---- Waiting on conditions ---------------------------------------------------
+# wait_until <tenths> <command...>: runs the command every 50 ms until it
+# succeeds (0) or the bound passes (1); what the command prints goes through.
+wait_until() {
+    local end=$(($(now_ms) + $1 * 100))
+    shift
+    until "$@"; do
+        [ "$(now_ms)" -lt "$end" ] || return 1
+        sleep 0.05
+    done
+}
+
+# expect_quiet <tenths> <command...>: a check that something does NOT happen.
+# The command tests for the unwanted thing (a command reached the box, the
+# process ended, ...); it runs every 50 ms for the whole window, and the
+# function returns 1 as soon as it succeeds, 0 when the window passed
+# without it. The time window is inherent in such a check: nothing
+# announces that a thing will not happen, so "not within this window" is
+# all a test can see.
+expect_quiet() {
+    local end=$(($(now_ms) + $1 * 100))
+    shift
+    while ! "$@"; do
+        [ "$(now_ms)" -lt "$end" ] || return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+# Conditions for the two above.
+not() { ! "$@"; }
+ended() { ! kill -0 "$1" 2>/dev/null; }
+box_has() { [ "$(box_count)" -ge "$1" ]; }
+box_grew() { [ "$(box_count)" -gt "$1" ]; }
+window_shown() { xdotool search --onlyvisible --name "$2" 2>/dev/null | grep -qx "$1"; }
+focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
+no_foreign() { [ -z "$(foreign_windows "$1")" ]; }
+foreign_shown() { foreign_windows "$1" | grep -qx "$2"; }
+
+# log_count <regex>: the number of lines of the program's logs that match;
+# log_grew <regex> <count>: more than count of them.
+log_count() { cat "$app"/System/Logging/*.log 2>/dev/null | grep -cE "$1"; }
+log_grew() { [ "$(log_count "$1")" -gt "$2" ]; }
+
+# region_sum <win> <WxH+X+Y>: a checksum of the pixels of that part of the
+# window; region_changed <win> <WxH+X+Y> <sum>: they differ from the sum.
+region_sum() { import -window "$1" -crop "$2" +repage rgb:- 2>/dev/null | md5sum | cut -d' ' -f1; }
+region_changed() { [ "$(region_sum "$1" "$2")" != "$3" ]; }
 
 # make_app [dir]: a fresh installation in dir (default $app): the default
 # file set and the help file, logging of everything switched on.
@@ -222,8 +273,8 @@ message_shown() { xdotool search --onlyvisible --name '^Tavrin v' >/dev/null 2>&
 
 # confirm_message <pid> <tenths> [key]: waits for the next message box of the
 # program (a "Tavrin v<version>" window not confirmed before), makes sure that
-# it waits for its confirmation (still shown half a second later, with no key
-# held that could have closed it), confirms it with Enter (or key) and waits
+# it waits for its confirmation (no key held that could close it, and it
+# stays for half a second: expect_quiet), confirms it with Enter (or key) and waits
 # until it has gone; its size (WIDTHxHEIGHT) goes to msg_size. Returns 1 when
 # the process ends or the bound passes before a box shows; fails when the box
 # closes by itself or stays after the key.
@@ -242,15 +293,10 @@ confirm_message() {
     msg_size="$(win_width "$box")x$(win_height "$box")"
     held="$(held_inputs)" || fail "cannot read the keyboard state"
     [ -z "$held" ] || fail "held down while a message was shown: $held"
-    sleep 0.5
-    xdotool search --onlyvisible --name '^Tavrin v' 2>/dev/null | grep -qx "$box" ||
+    expect_quiet 5 not window_shown "$box" '^Tavrin v' ||
         fail "a message ($msg_size) closed before it was confirmed"
     press_keys "$box" "$key" || fail "the message ($msg_size) does not take the focus"
-    for i in $(seq 50); do
-        xdotool search --onlyvisible --name '^Tavrin v' 2>/dev/null | grep -qx "$box" || return 0
-        sleep 0.1
-    done
-    fail "the message ($msg_size) is still shown after $key"
+    wait_until 50 not window_shown "$box" '^Tavrin v' || fail "the message ($msg_size) is still shown after $key"
 }
 
 # confirm_until_end <pid> [key]: confirms the program's message boxes one by
@@ -324,22 +370,25 @@ release_keys() {
 }
 
 # press_keys <window> <keys...>: focuses the window (waiting up to a second
-# for the server to report it focused), presses and releases the keys (each
-# an xdotool key sequence such as Return or alt+e) and releases whatever is
-# still held; returns 1 without a key when the window does not take the
-# focus.
+# for the server to report it focused, and making sure that the focus holds
+# for a tenth of a second: the program may still move it on its own, by the
+# deferred activation of a window it has just shown or gone back to, and
+# nothing tells that it will not; a moved focus is given back, up to three
+# times), presses and releases the keys (each an xdotool key sequence such
+# as Return or alt+e) and releases whatever is still held; returns 1 without
+# a key when the window does not keep the focus.
 press_keys() {
-    local w="$1" i
+    local w="$1" try
     shift
-    xdotool windowfocus "$w" 2>/dev/null
-    for i in $(seq 20); do
-        [ "$(xdotool getwindowfocus 2>/dev/null)" = "$w" ] && break
-        sleep 0.05
+    for try in 1 2 3; do
+        xdotool windowfocus "$w" 2>/dev/null
+        wait_until 10 focused "$w" || continue
+        expect_quiet 1 not focused "$w" || continue
+        xdotool key "$@"
+        release_keys
+        return 0
     done
-    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$w" ] || return 1
-    sleep 0.1
-    xdotool key "$@"
-    release_keys
+    return 1
 }
 
 # click_at <window> <x> <y>: a left click at a point inside the window.
@@ -350,10 +399,11 @@ click_at() {
 # ---- Driving the main window, its menus, dialogs and the tray ------------
 # Without a window manager every window sits at its own place, undecorated;
 # coordinates are relative to the window. The main window's bands have fixed
-# heights from the bottom up (status bar 25, status line 33, socket area 364
-# with four 81-px slots below a 2-px margin, the emergency-off bar 41 above
-# it), so positions are taken from its bottom edge, whatever the menu bar
-# height.
+# heights from the bottom up (the status bar, the status line, the socket
+# area with its four slots below a margin, the emergency-off bar above it),
+# so positions are taken from its bottom edge, whatever the menu bar height.
+# The heights and the slot geometry come from the window code's own layout
+# header, src/ui/WindowLayout.h (layout_value).
 
 # main_window [tenths]: prints the id of the visible main window (named
 # "Tavrin" like the silent-start window, the tray icon and some dialogs, so
@@ -375,41 +425,130 @@ win_height() { xdotool getwindowgeometry --shell "$1" 2>/dev/null | awk -F= '/^H
 # main_visible: the main window is mapped (0) or not (1).
 main_visible() { main_window 1 >/dev/null; }
 
-# socket_top <win>: y of the socket area's top edge.
-socket_top() { echo $(($(win_height "$1") - 25 - 33 - 364)); }
+# layout_value <name>: the value of `constexpr int <name> = <number>;` in the
+# window's layout header; non-zero when the header has no such line.
+layout_header="$e2e_root/src/ui/WindowLayout.h"
+layout_value() {
+    local v
+    v="$(sed -n "s/^[[:space:]]*constexpr int $1 = \([0-9][0-9]*\);.*/\1/p" "$layout_header" 2>/dev/null)"
+    [ -n "$v" ] || { echo "layout_value: no $1 in $layout_header" >&2; return 1; }
+    echo "$v"
+}
 
-# click_slot <win> <k>: a click on the page button of slot k (1-4).
-click_slot() { click_at "$1" 40 $(($(socket_top "$1") + 2 + 81 * ($2 - 1) + 40)); }
+# load_layout: the layout values the functions below use, as shell variables
+# of the same name (kSlotHeight, ...); fails when one is missing.
+load_layout() {
+    local name value
+    for name in kBannerHeight kEmergencyBarHeight kSocketAreaHeight kStatusLineHeight kStatusBarHeight kSocketAreaMargin \
+        kSlotHeight kSlotMargin kSlotButtonWidth kSlotGroupWidth kEditButtonX kEditButtonY kEditButtonWidth \
+        kEditButtonHeight; do
+        value="$(layout_value "$name")" || fail "the window layout has no $name ($layout_header)"
+        printf -v "$name" '%s' "$value"
+    done
+}
+
+# socket_top <win>: y of the socket area's top edge.
+socket_top() { echo $(($(win_height "$1") - kStatusBarHeight - kStatusLineHeight - kSocketAreaHeight)); }
+
+# menu_bar_height <win>: the height of the menu bar, what the bands leave of
+# the window's height.
+menu_bar_height() { echo $(($(socket_top "$1") - kEmergencyBarHeight - kBannerHeight)); }
+
+# slot_top <win> <k>: y of slot k's top edge (1-4).
+slot_top() { echo $(($(socket_top "$1") + kSocketAreaMargin + kSlotHeight * ($2 - 1))); }
+
+# click_slot <win> <k>: a click on the middle of the page button of slot k.
+click_slot() {
+    click_at "$1" $((kSocketAreaMargin + kSlotMargin + kSlotButtonWidth / 2)) $(($(slot_top "$1" "$2") + kSlotHeight / 2))
+}
+
+# click_edit <win> <k>: a click on the middle of the edit button of slot k
+# (in the group box at the slot's right edge, inside the socket area's
+# margin).
+click_edit() {
+    click_at "$1" \
+        $(($(win_width "$1") - kSocketAreaMargin - kSlotMargin - kSlotGroupWidth + kEditButtonX + kEditButtonWidth / 2)) \
+        $(($(slot_top "$1" "$2") + kSlotMargin + kEditButtonY + kEditButtonHeight / 2))
+}
 
 # click_tab <win> <index> <tabs>: a click on page tab index (0-based) of a
-# tab bar with that many tabs (the tabs share the bar's width).
+# tab bar with that many tabs (the tabs share the bar's width), 12 px above
+# the socket area's bottom edge, inside the tab bar.
 click_tab() {
     local w
     w=$(win_width "$1")
-    click_at "$1" $(((2 * $2 + 1) * (w - 4) / (2 * $3) + 2)) $(($(socket_top "$1") + 364 - 12))
+    click_at "$1" $(((2 * $2 + 1) * (w - 2 * kSocketAreaMargin) / (2 * $3) + kSocketAreaMargin)) \
+        $(($(socket_top "$1") + kSocketAreaHeight - 12))
 }
 
-# click_emergency <win>: a click on the emergency-off button under the banner.
-click_emergency() { click_at "$1" $(($(win_width "$1") / 2)) $(($(socket_top "$1") - 20)); }
+# click_emergency <win>: a click on the emergency-off button in the middle of
+# its bar under the banner.
+click_emergency() { click_at "$1" $(($(win_width "$1") / 2)) $(($(socket_top "$1") - kEmergencyBarHeight / 2)); }
 
-# menu_quit <win>: "Beenden" from the menu bar's "Datei" (the first menu);
-# the click is repeated while no menu opens (a click that only ends the menu
-# bar's keyboard mode after an Alt key, say); bound about 5 s.
+# menu_quit <win>: "Beenden" from the menu bar's "Datei" (the first menu,
+# clicked 25 px from the bar's left end, inside its icon and caption, half
+# way down the bar); the click is repeated while no menu opens (a click that
+# only ends the menu bar's keyboard mode after an Alt key, say); bound about
+# 5 s.
 menu_quit() {
-    local try i
+    local try
     for try in 1 2 3; do
-        click_at "$1" 25 10
-        for i in $(seq 15); do
-            if [ -n "$(foreign_windows "$1")" ]; then
-                sleep 0.2
-                xdotool key b
-                release_keys
-                return 0
-            fi
-            sleep 0.1
-        done
+        watch_grab "$1"
+        click_at "$1" 25 $(($(menu_bar_height "$1") / 2))
+        if wait_until 15 not no_foreign "$1"; then
+            wait_grab 50 || { echo "menu_quit: the menu does not take the keyboard" >&2; return 1; }
+            xdotool key b
+            release_keys
+            return 0
+        fi
+        end_watch_grab
     done
     return 1
+}
+
+# ---- A popup's keyboard grab ----------------------------------------------------
+# A popup menu of the program takes the keyboard with a grab once it is
+# shown; a key pressed before that goes to the window with the focus. The
+# grab shows as a FocusOut of mode NotifyGrab on the window that has the
+# focus then, which xev reports. watch_grab [windows...] starts the watch,
+# before the popup is opened, on the window with the focus and on the given
+# ones (the program may give one of them the focus on the click that opens
+# the popup), each xev made sure to listen (it must report a property set
+# on its window); wait_grab <tenths> waits for the grab and ends the watch,
+# end_watch_grab ends it without.
+watch_grab() {
+    local f w n i=0
+    end_watch_grab
+    f=$(xdotool getwindowfocus -f 2>/dev/null)
+    # No focus window (PointerRoot, None): the root window has the focus.
+    [ "${f:-0}" -gt 1 ] 2>/dev/null || f=$(xwininfo -root | awk '/Window id:/ {print $4}')
+    for w in "$f" "$@"; do
+        [ "$w" = "$f" ] && [ "$i" -gt 0 ] && continue
+        i=$((i + 1))
+        : >"$work/grab$i.xev"
+        stdbuf -oL xev -id "$w" -event focus -event property >"$work/grab$i.xev" 2>&1 &
+        grab_xevs+=("$!")
+        e2e_pids+=("$!")
+        for n in $(seq 21); do
+            [ "$n" -le 20 ] || fail "watch_grab: xev does not report on window $w"
+            xprop -id "$w" -f _TAVRIN_E2E_WATCH 32c -set _TAVRIN_E2E_WATCH "$n" 2>/dev/null
+            wait_until 2 grep -q '(_TAVRIN_E2E_WATCH)' "$work/grab$i.xev" && break
+        done
+    done
+}
+wait_grab() {
+    local rc=0
+    wait_until "$1" grab_seen || rc=1
+    end_watch_grab
+    return "$rc"
+}
+grab_seen() { cat "$work"/grab*.xev 2>/dev/null | grep -q 'mode NotifyGrab'; }
+end_watch_grab() {
+    local p
+    for p in "${grab_xevs[@]}"; do kill "$p" 2>/dev/null; done
+    for p in "${grab_xevs[@]}"; do wait "$p" 2>/dev/null; done
+    grab_xevs=()
+    rm -f "$work"/grab*.xev
 }
 
 # open_settings <win>: opens the settings dialog with its menu key (Alt+E)
@@ -466,7 +605,7 @@ confirm_messages() {
         if [ -n "$m" ]; then
             press_keys "$m" Return
             confirmed=$((confirmed + 1))
-            sleep 0.3
+            wait_until 10 not foreign_shown "$1" "$m"
         fi
         sleep 0.1
     done
@@ -491,11 +630,14 @@ tray_menu() {
     done
     [ -n "$icon" ] || return 1
     for try in 1 2 3; do
+        watch_grab
         xdotool mousemove --window "$icon" 11 11 click 3
-        for i in $(seq 10); do
-            tray_popup_shown && { sleep 0.2; return 0; }
-            sleep 0.1
-        done
+        if wait_until 10 tray_popup_shown; then
+            wait_grab 50 && return 0
+            echo "tray_menu: the popup does not take the keyboard" >&2
+            return 1
+        fi
+        end_watch_grab
     done
     return 1
 }
@@ -511,14 +653,12 @@ tray_popup_shown() {
 }
 
 # tray_pick <keys...>: opens the tray menu and presses the keys in it, e.g.
-# "tray_pick n" for the "&Notaus" entry.
+# "tray_pick n" for the "&Notaus" entry. (The popup holds the keyboard, and
+# the program takes the keys in their order: a submenu that one key opens
+# gets the next.)
 tray_pick() {
     tray_menu || return 1
-    local k
-    for k in "$@"; do
-        xdotool key "$k"
-        sleep 0.15
-    done
+    xdotool key "$@"
     release_keys
 }
 

@@ -9,7 +9,7 @@
 #     it, then SIGTERM: the program ends within 3 s, sends no command after
 #     the signal, and the box file holds the stored states of all three
 #     clicks;
-#  3. SIGTERM 2 s into the start's search against a port that never
+#  3. SIGTERM in the middle of the start's search against a port that never
 #     answers: no "no box" message, the program ends within 3 s and saves
 #     through its end (the trace shows the saving).
 # Usage: test_box_controller.sh <path of tavrin>   (TAVRIN_SIM: nelta-sim)
@@ -53,26 +53,20 @@ kill -0 "$tpid" 2>/dev/null || fail "vanish: program ended on a switch from the 
 # The settings dialog's opening reads the serial number ("at", "atsn") and
 # loads the stored beeper into its check box, which runs the beeper option:
 # each fails and is reported above the dialog; then "Ok" closes it.
+# The reports are confirmed one by one until none has followed for 1.5 s
+# (how many come is the point of the count, so only a quiet time ends them).
 dlg=$(open_settings "$win") || fail "vanish: the settings dialog does not open"
-quiet=0
+next_report() { foreign_windows "$win" | grep -vx "$dlg" | head -1 | grep .; }
 reported=0
-for _ in $(seq 60); do
-    m=$(foreign_windows "$win" | grep -vx "$dlg" | head -1)
-    if [ -n "$m" ]; then
-        press_keys "$m" Return
-        reported=$((reported + 1))
-        quiet=0
-    else
-        quiet=$((quiet + 1))
-        [ "$quiet" -ge 15 ] && break
-    fi
-    sleep 0.1
+while [ "$reported" -lt 10 ] && m=$(wait_until 15 next_report); do
+    press_keys "$m" Return
+    reported=$((reported + 1))
+    wait_until 30 not foreign_shown "$win" "$m" || fail "vanish: a report stays after Return"
 done
 kill -0 "$tpid" 2>/dev/null || fail "vanish: program ended when the settings dialog opened"
 [ "$reported" -ge 2 ] || fail "vanish: the settings dialog's serial number and beeper reported $reported errors"
 press_keys "$dlg" alt+o || fail "vanish: the settings dialog does not take the focus"
-for _ in $(seq 30); do [ -z "$(foreign_windows "$win")" ] && break; sleep 0.1; done
-[ -z "$(foreign_windows "$win")" ] || fail "vanish: a window stays open after the settings dialog"
+wait_until 30 no_foreign "$win" || fail "vanish: a window stays open after the settings dialog"
 
 click_emergency "$win"
 question=$(wait_foreign "$win" 30) || fail "vanish: no emergency-off question"
@@ -105,10 +99,13 @@ start_restored 8
 from=$(box_count)
 click_slot "$win" 1
 wait_box atn1 50 "$from" || fail "wait: no atn1"
-sleep 0.3
+# The box answers WAIT: the handshake's carriage returns follow.
+wait_box '<CR>' 50 "$from" || fail "wait: no handshake after atn1"
 click_slot "$win" 2
 click_slot "$win" 3
-sleep 0.5
+for n in 2 3; do
+    wait_log "Steckdose $n: Schalten wartet" 50 || fail "wait: the click on slot $n was not queued"
+done
 signalled=$(box_count)
 sigterm_within 3000 "wait"
 after="$(box_after "$signalled" | grep -v '^<CR>$' || true)"
@@ -125,8 +122,11 @@ echo "endless WAIT: ended in time, nothing sent after the signal, states saved"
 make_app
 set_ini "$app/tavrin.ini" Logging LogArt LOG_ALL
 start_sim --model USB-NELTA8 --fault silent
+from=$(box_count)
 start_tavrin
-sleep 2
+# In the search: the port has the search's first two commands and no answer
+# (the command log goes on from the runs above).
+wait_until 100 box_has $((from + 2)) || fail "search: the box does not hear the search"
 kill -0 "$tpid" 2>/dev/null || fail "search: the program ended by itself"
 sigterm_within 3000 "search"
 [ -z "$(foreign_windows 0)" ] || fail "search: a message is still shown"

@@ -35,7 +35,7 @@ run() {
     from=$(box_count)
     click_slot "$win" 2
     wait_box atn2 50 "$from" || fail "$name: the next click does not reach the box"
-    sleep 0.5
+    wait_quiet 50 || fail "$name: the box keeps receiving commands after atn2"
     menu_quit "$win" || fail "$name: the menu does not open"
     wait_end "$tpid" 100 || fail "$name: \"Beenden\" does not end the program"
     [ "$rc" -eq 0 ] || fail "$name: ended with $rc"

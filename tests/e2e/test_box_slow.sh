@@ -68,14 +68,15 @@ make_app
 : >"$boxlog"
 start_sim --model USB-NELTA8 --reply-delay 400
 start_tavrin
-outcome=""
-for _ in $(seq 400); do
-    if main_window 1 >/dev/null; then outcome=window; break; fi
-    if message_shown; then outcome=message; break; fi
+# start_outcome: the start has shown the main window or a message (in outcome).
+start_outcome() {
+    if main_window 1 >/dev/null; then outcome=window; return 0; fi
+    if message_shown; then outcome=message; return 0; fi
     kill -0 "$tpid" 2>/dev/null || fail "too slow: the program ended by itself at start"
-    sleep 0.1
-done
-[ -n "$outcome" ] || fail "too slow: neither window nor message after 40 s"
+    return 1
+}
+outcome=""
+wait_until 600 start_outcome || fail "too slow: neither window nor message after 60 s"
 if [ "$outcome" = window ]; then
     win=$(main_window 1)
     wait_quiet 300 || fail "too slow: the box keeps receiving commands for 30 s"

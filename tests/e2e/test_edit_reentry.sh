@@ -15,17 +15,11 @@ set_ini "$box" AC ACWDown01 ON
 start_sim --model USB-NELTA4
 start_restored 4
 
-# The edit button of slot 1: in the group box at the slot's right edge.
-edit_x=$(($(win_width "$win") - 1 - 228 + 187))
-edit_y=$(($(socket_top "$win") + 2 + 1 + 60))
 for i in $(seq 20); do
-    click_at "$win" "$edit_x" "$edit_y"
+    click_edit "$win" 1
     dialog=$(wait_foreign "$win" 50) || fail "opening $i: no edit dialog"
-    xdotool windowfocus "$dialog" 2>/dev/null
-    sleep 0.2
-    xdotool key Return
-    for _ in $(seq 50); do [ -z "$(foreign_windows "$win")" ] && break; sleep 0.1; done
-    [ -z "$(foreign_windows "$win")" ] || fail "opening $i: the dialog did not close"
+    press_keys "$dialog" Return || fail "opening $i: the edit dialog does not take the focus"
+    wait_until 50 no_foreign "$win" || fail "opening $i: the dialog did not close"
 done
 wait_log 'Edit ausführen für Steckdose01' 10 || fail "no trace of the edits"
 

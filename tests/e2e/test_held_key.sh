@@ -45,10 +45,11 @@ echo "button 1 left down: the run failed with '$out'"
 closing_window='xmessage -name heldkeytest -default okay "Return closes" 2>/dev/null & xm=$!
     w=$(wait_window "^heldkeytest$" 50) || exit 4'
 run_inner "$closing_window
-    xdotool windowfocus \$w; sleep 0.2; xdotool key --window \$w Return 2>/dev/null
-    for _ in \$(seq 20); do kill -0 \$xm 2>/dev/null || break; sleep 0.1; done
-    kill -0 \$xm 2>/dev/null && exit 5; exit 0"
+    xdotool windowfocus \$w; wait_until 20 focused \$w || exit 7
+    xdotool key --window \$w Return 2>/dev/null
+    wait_until 20 ended \$xm || exit 5; exit 0"
 [ "$st" -ne 4 ] || fail "xmessage does not come up: $out"
+[ "$st" -ne 7 ] || fail "xmessage does not take the focus: $out"
 [ "$st" -ne 5 ] || fail "the window did not close on Return: $out"
 [ "$st" -ne 0 ] || fail "a run that left Return held down passed: $out"
 grep -qE "still held down after the run: keys \(X keycodes\) [0-9]+" <<<"$out" ||
@@ -58,8 +59,7 @@ echo "--window into a window that closes: the run failed with '$out'"
 # ---- 4. The same with press_keys -------------------------------------------------
 run_inner "$closing_window
     press_keys \$w Return || exit 6
-    for _ in \$(seq 20); do kill -0 \$xm 2>/dev/null || break; sleep 0.1; done
-    kill -0 \$xm 2>/dev/null && exit 5; exit 0"
+    wait_until 20 ended \$xm || exit 5; exit 0"
 [ "$st" -ne 4 ] || fail "xmessage does not come up: $out"
 [ "$st" -ne 6 ] || fail "press_keys: the window does not take the focus"
 [ "$st" -ne 5 ] || fail "press_keys: the window did not close on Return: $out"

@@ -34,27 +34,33 @@ wait_quiet 50
 
 # ---- 2. Options ---------------------------------------------------------------
 # Page " Allgemein": the check boxes' captions, left column of the dialog.
-click_at "$dlg" 100 93   # "Bei längerer Inaktivität den Tavrin automatisch"
-sleep 0.3
-click_at "$dlg" 100 186  # "Windows Autostart vom Tavrin aktivieren."
-sleep 0.3
-click_at "$dlg" 100 211  # "Silent-Modus vom Tavrin aktivieren."
-sleep 0.3
-for _ in $(seq 30); do [ -n "$(ls "$HOME/.config/autostart" 2>/dev/null)" ] && break; sleep 0.1; done
+# tick <x> <y> <handler>: a click on a check box; its handler is through
+# when the trace holds one more line of its end.
+tick() {
+    local n rx="<<-- PROCEDURE : $3[[:space:]]*$"
+    n=$(log_count "$rx")
+    click_at "$dlg" "$1" "$2"
+    wait_until 50 log_grew "$rx" "$n" || fail "the click at $1,$2 did not run $3"
+}
+tick 100 93 'TForm_AC_Einstellung1.Action_PWD_AutoCloseExecute' # "Bei längerer Inaktivität den Tavrin automatisch"
+tick 100 186 'TTavrin1.Action_SetAutoStartExecute'              # "Windows Autostart vom Tavrin aktivieren."
+tick 100 211 'TTavrin1.Action_SetSilentExecute'                 # "Silent-Modus vom Tavrin aktivieren."
 ls "$HOME"/.config/autostart/tavrin.* >/dev/null 2>&1 || fail "no autostart link after ticking autostart"
-# Page " Desktop ": the tab under the pages, then "Unten-Rechts".
+# Page " Desktop ": the tab under the pages; once the page shows (the right
+# part of the page area, empty on " Allgemein", holds the right column of
+# the positions), "Unten-Rechts".
+page_area=250x70+320+80
+page=$(region_sum "$dlg" "$page_area")
 click_at "$dlg" 125 314
-sleep 0.4
+wait_until 50 region_changed "$dlg" "$page_area" "$page" || fail "the page \" Desktop \" does not show"
 click_at "$dlg" 440 143
-for _ in $(seq 30); do
+at_bottom_right() {
     eval "$(xdotool getwindowgeometry --shell "$win")"
-    [ "$X" -gt 600 ] && [ "$Y" -gt 400 ] && break
-    sleep 0.1
-done
-[ "$X" -gt 600 ] && [ "$Y" -gt 400 ] || fail "main window at $X,$Y after \"Unten-Rechts\""
+    [ "$X" -gt 600 ] && [ "$Y" -gt 400 ]
+}
+wait_until 30 at_bottom_right || fail "main window at $X,$Y after \"Unten-Rechts\""
 press_keys "$dlg" alt+o || fail "the settings dialog does not take the focus"
-for _ in $(seq 30); do [ -z "$(foreign_windows "$win")" ] && break; sleep 0.1; done
-[ -z "$(foreign_windows "$win")" ] || fail "settings dialog still open after Ok"
+wait_until 30 no_foreign "$win" || fail "settings dialog still open after Ok"
 
 # ---- 3. Saved at the end ------------------------------------------------------
 menu_quit "$win"

@@ -44,11 +44,12 @@ prepare() {
     } >"$box"
 }
 
-# Starts tavrin and waits until the start-up has driven socket 4 to its state.
+# Starts tavrin and waits until the start-up has driven socket 4 to its
+# state and the box has fallen quiet.
 start_and_restore() {
     start_tavrin
     wait_restored 4 300 || fail "the box was never initialised"
-    sleep 0.5
+    wait_quiet 50 || fail "the box keeps receiving commands after the start"
     kill -0 "$tpid" 2>/dev/null || fail "tavrin ended during the start"
 }
 
@@ -95,10 +96,10 @@ stop_sim
 prepare
 start_sim --com 1 --model USB-NELTA4
 start_and_restore
+# Once its process is reaped the box is gone: the port's other end is closed.
 kill -KILL "$simpid"
 wait "$simpid" 2>/dev/null
 simpid=""
-sleep 0.2
 stop_tavrin 5000
 expect_ini "$ini" TAVRIN AUTOSTART OFF
 expect_ini "$ini" TAVRIN SILENT OFF

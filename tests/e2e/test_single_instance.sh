@@ -16,12 +16,12 @@ socket="$XDG_RUNTIME_DIR/Tavrin-$(id -u).socket"
 start_first() {
     start_tavrin
     first=$tpid
-    for _ in $(seq 300); do
-        [ -S "$socket" ] && return 0
-        kill -0 "$first" 2>/dev/null || fail "first instance ($1) ended at start"
-        sleep 0.1
-    done
-    fail "first instance ($1) does not listen"
+    wait_until 300 first_listens "$1" || fail "first instance ($1) does not listen"
+}
+first_listens() {
+    [ -S "$socket" ] && return 0
+    kill -0 "$first" 2>/dev/null || fail "first instance ($1) ended at start"
+    return 1
 }
 
 # Ends the first instance like the session's end does.

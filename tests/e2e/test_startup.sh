@@ -34,7 +34,7 @@ start_sim --com 3 --model USB-NELTA8
 start_tavrin
 # The search sends ten commands; the window shows when it is over.
 main_window 300 >/dev/null || fail "main window did not appear"
-for _ in $(seq 100); do [ "$(box_count)" -ge 10 ] && break; sleep 0.1; done
+wait_until 100 box_has 10 || fail "the search sent $(box_count) commands, not ten"
 actual=$(head -10 "$boxlog" | awk '{print $3, $4}' | tr '\n' ' ')
 expected="COM3 at COM3 at COM3 at COM3 at COM3 at COM3 at COM3 at COM3 at COM3 ati COM3 ati "
 [ "$actual" = "$expected" ] || fail "search sequence: '$actual'"
@@ -57,8 +57,8 @@ wait_window '^Tavrin v' 300 >/dev/null || fail "no message without a COM port"
 took=$(($(now_ms) - t0))
 echo "message after $took ms (start-up and 128 missing ports)"
 kill -0 "$tpid" 2>/dev/null || fail "program ended before the message was confirmed"
-sleep 0.3
-kill -0 "$tpid" 2>/dev/null || fail "program ended while the message was shown"
+# It waits for the confirmation: it must not end while the message is up.
+expect_quiet 3 ended "$tpid" || fail "program ended while the message was shown"
 confirm_until_end "$tpid"
 [ "$shown" -eq 1 ] || fail "$shown message windows instead of one"
 nocom_size="$shown_sizes"

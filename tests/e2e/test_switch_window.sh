@@ -31,8 +31,10 @@ switch 2 atn2 "atn2 <CR> <CR> "
 wait_log 'BTN-Toggle ausführen für Steckdose2\.\.\.' 30 || fail "no trace of the switch of socket 2"
 switch 2 ato2 "ato2 "
 switch 3 atn3 "atn3 <CR> <CR> "
+# The second page is up once the tab change has been traced.
+changes=$(log_count 'TabControl_AC_DosenChange')
 click_tab "$win" 1 2
-sleep 0.5
+wait_until 50 log_grew 'TabControl_AC_DosenChange' "$changes" || fail "the second page does not show"
 switch 1 atn5 "atn5 <CR> <CR> "
 wait_log 'BTN-Toggle ausführen für Steckdose5\.\.\.' 30 || fail "no trace of the switch of socket 5"
 [ -z "$(foreign_windows "$win")" ] || fail "a message or dialog appeared"

@@ -18,7 +18,7 @@ cp "$box2" "$work/box2.before"
 start_sim --model USB-NELTA8
 "$sim" --dir "$com" --com 2 --model USB-NELTA4 --log "$work/box2.log" >>"$work/sim2.out" 2>&1 &
 e2e_pids+=($!)
-for _ in $(seq 100); do [ -e "$com/com2" ] && break; sleep 0.05; done
+wait_until 50 test -e "$com/com2" || fail "the second nelta-sim does not come up on COM2"
 
 # same_but <file> <before> <key> <value>: the file is the earlier one with
 # only that key's value changed (line ends and every other byte kept).

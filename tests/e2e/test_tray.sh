@@ -23,8 +23,7 @@ wait_log 'Toggle ausführen für Steckdose3 \.\.\.' 30 || fail "no trace of the 
 
 # "Tavrin schließen" (mnemonic s) hides the window, the program keeps running.
 tray_pick s || fail "tray menu did not open"
-for _ in $(seq 30); do main_visible || break; sleep 0.1; done
-main_visible && fail "main window still visible after \"Tavrin schließen\""
+wait_until 30 not main_visible || fail "main window still visible after \"Tavrin schließen\""
 kill -0 "$tpid" 2>/dev/null || fail "program ended on \"Tavrin schließen\""
 
 from=$(box_count)

@@ -85,16 +85,6 @@ balloon_window() {
     return 1
 }
 
-# wait_balloon <tenths>: prints the balloon's id once it shows.
-wait_balloon() {
-    local i w
-    for i in $(seq "$1"); do
-        w=$(balloon_window) && { echo "$w"; return 0; }
-        sleep 0.1
-    done
-    return 1
-}
-
 # run_to_balloon <label>: starts the program with the shim, waits for its
 # start-up, moves its clock to 02:03 before the auto-hide deadline and waits
 # for the balloon (in $balloon).
@@ -111,7 +101,7 @@ run_to_balloon() {
     [ -n "$(tray_icon)" ] || fail "$1: the tray icon is not embedded in the tray host"
     # The deadline was armed at the start (15 minutes ahead); 123 s remain.
     echo $((15 * 60 - 123 - ($(date +%s) - started))) >"$shift_file"
-    balloon=$(wait_balloon 150) || fail "$1: no balloon at 02:00"
+    balloon=$(wait_until 150 balloon_window) || fail "$1: no balloon at 02:00"
 }
 
 make_clock_shim
@@ -120,13 +110,14 @@ make_clock_shim
 run_to_balloon "right click"
 icon=$(tray_icon)
 xdotool mousemove --window "$icon" 11 11 click 3
-for _ in $(seq 30); do tray_popup_shown && break; sleep 0.1; done
-sleep 1
-kill -0 "$tpid" 2>/dev/null || fail "the right click on the icon under the balloon ended the program"
-tray_popup_shown || fail "the right click on the icon did not open the tray menu"
+wait_until 30 tray_popup_shown || fail "the right click on the icon did not open the tray menu"
+# The click must not end the program: watched for a second, since no sign
+# says that the end will not come; the menu stays open meanwhile.
+expect_quiet 10 ended "$tpid" || fail "the right click on the icon under the balloon ended the program"
+tray_popup_shown || fail "the tray menu closed by itself"
 xdotool key Escape
-sleep 0.5
-kill -0 "$tpid" 2>/dev/null || fail "the program ended after the tray menu was closed"
+wait_until 30 not tray_popup_shown || fail "Escape does not close the tray menu"
+expect_quiet 5 ended "$tpid" || fail "the program ended after the tray menu was closed"
 grep -qE 'TTavrin1\.FormDestroy' "$app"/System/Logging/*.log && fail "the program went through its end"
 tray_pick b || fail "tray menu did not open"
 wait_end "$tpid" 100 || fail "\"Beenden\" does not end the program"
