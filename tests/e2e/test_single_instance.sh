@@ -12,14 +12,18 @@ e2e_init "$1"
 mkdir -p "$app"
 socket="$XDG_RUNTIME_DIR/Tavrin-$(id -u).socket"
 
-# Starts the first instance and waits until it serves later starts.
+# Starts the first instance and waits until it serves later starts: it
+# listens, and its start-up is over, the folder's missing help file reported
+# in a message whose own loop answers the requests. (During the start-up a
+# request waits for the window; a later start that asks then spends its
+# whole wait for the answer.)
 start_first() {
     start_tavrin
     first=$tpid
-    wait_until 300 first_listens "$1" || fail "first instance ($1) does not listen"
+    wait_until 300 first_serves "$1" || fail "first instance ($1) does not listen or show its message"
 }
-first_listens() {
-    [ -S "$socket" ] && return 0
+first_serves() {
+    [ -S "$socket" ] && message_shown && return 0
     kill -0 "$first" 2>/dev/null || fail "first instance ($1) ended at start"
     return 1
 }
