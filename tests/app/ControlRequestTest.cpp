@@ -8,9 +8,9 @@
 #include "app/Tavrin.h"
 #include "control/ControlProtocol.h"
 #include "control/ControlService.h"
+#include "hub/mVedadAzaro.h"
 #include "store/muDataHolder.h"
 #include "support/ProgramFixture.h"
-#include "hub/mVedadAzaro.h"
 #include "ui/SocketActions.h"
 
 namespace {

@@ -7,11 +7,11 @@
 #include "AppTestSupport.h"
 #include "app/Tavrin.h"
 #include "device/BoxController.h"
+#include "hub/mVedadAzaro.h"
 #include "store/muDataHolder.h"
 #include "store/muIniIO.h"
 #include "support/FakePlatform.h"
 #include "toolkit/StdPlatform.h"
-#include "hub/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 
 namespace {

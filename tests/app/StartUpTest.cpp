@@ -12,17 +12,17 @@
 #include <string>
 #include <vector>
 
-#include "settings/SettingsSchema.h"
 #include "app/StartUp.h"
 #include "app/Tavrin.h"
 #include "device/BoxController.h"
 #include "device/PosixSerialPort.h"
 #include "device/muATCmd.h"
+#include "hub/mVedadAzaro.h"
+#include "settings/SettingsSchema.h"
 #include "store/muDataHolder.h"
 #include "store/muIniIO.h"
 #include "support/ProgramFixture.h"
 #include "toolkit/mCloseTimer.h"
-#include "hub/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
 

@@ -16,9 +16,9 @@
 #include "device/BoxView.h"
 #include "device/SimulatedSerialPort.h"
 #include "device/muATCmd.h"
+#include "hub/mVedadAzaro.h"
 #include "store/muDataHolder.h"
 #include "support/FakePlatform.h"
-#include "hub/mVedadAzaro.h"
 
 namespace {
 

@@ -33,8 +33,8 @@
 #include "device/BoxView.h"
 #include "device/SimulatedSerialPort.h"
 #include "device/muATCmd.h"
-#include "support/FakePlatform.h"
 #include "hub/mVedadAzaro.h"
+#include "support/FakePlatform.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
 

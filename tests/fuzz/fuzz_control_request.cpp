@@ -21,9 +21,9 @@
 #include "device/BoxController.h"
 #include "device/SimulatedSerialPort.h"
 #include "device/muATCmd.h"
+#include "hub/mVedadAzaro.h"
 #include "store/muDataHolder.h"
 #include "support/FakePlatform.h"
-#include "hub/mVedadAzaro.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
 

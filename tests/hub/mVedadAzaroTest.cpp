@@ -3,6 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "hub/mVedadAzaro.h"
+#include "hub/muComponents.h"
+#include "hub/muFormTools.h"
 #include "store/muDataConvert.h"
 #include "store/muDataHolder.h"
 #include "store/muFileIO.h"
@@ -10,9 +13,6 @@
 #include "support/FakePlatform.h"
 #include "toolkit/LogTestDir.h"
 #include "toolkit/mAboutVersion.h"
-#include "hub/mVedadAzaro.h"
-#include "hub/muComponents.h"
-#include "hub/muFormTools.h"
 #include "toolkit/muLogging.h"
 #include "toolkit/muOperationSystem.h"
 #include "toolkit/muStringTools.h"

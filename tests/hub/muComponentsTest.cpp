@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "hub/muComponents.h"
+#include "hub/muFormTools.h"
 #include "store/muDataHolder.h"
 #include "support/FakeForm.h"
 #include "support/FakePlatform.h"
 #include "toolkit/LogTestDir.h"
-#include "hub/muComponents.h"
-#include "hub/muFormTools.h"
 #include "toolkit/muLogging.h"
 
 namespace {

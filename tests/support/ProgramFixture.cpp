@@ -10,8 +10,8 @@
 
 #include "app/Tavrin.h"
 #include "device/BoxController.h"
-#include "store/muDataHolder.h"
 #include "hub/mVedadAzaro.h"
+#include "store/muDataHolder.h"
 #include "ui/AC_Prg_COM.h"
 #include "ui/AC_Prg_Edit.h"
 #include "ui/AC_Prg_Einstellung.h"

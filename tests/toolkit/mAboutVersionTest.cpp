@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "hub/mVedadAzaro.h"
 #include "support/FakePlatform.h"
 #include "toolkit/mAboutVersion.h"
 #include "toolkit/mCloseTimer.h"
-#include "hub/mVedadAzaro.h"
 
 namespace {
 

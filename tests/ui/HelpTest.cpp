@@ -22,8 +22,8 @@
 #include <utility>
 #include <vector>
 
-#include "settings/SettingsSchema.h"
 #include "app/Tavrin.h"
+#include "settings/SettingsSchema.h"
 #include "store/muDataHolder.h"
 #include "support/ProgramFixture.h"
 #include "ui/AC_Prg_COM.h"

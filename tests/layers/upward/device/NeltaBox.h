@@ -1,4 +1,4 @@
 // The box layer may include everything below it.
+#include "generated/version.h"
 #include "store/Binding.h"
 #include "toolkit/Form.h"
-#include "generated/version.h"

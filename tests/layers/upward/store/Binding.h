@@ -1,3 +1,3 @@
 // A store header that includes the box layer above it, and one that is fine.
+#include "device/NeltaBox.h"
 #include "toolkit/Form.h"
-#  include "device/NeltaBox.h"

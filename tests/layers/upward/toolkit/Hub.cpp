@@ -1,3 +1,3 @@
 // A toolkit unit that reaches up into the store.
-#include "toolkit/Form.h"
 #include "store/muDataHolder.h"
+#include "toolkit/Form.h"
