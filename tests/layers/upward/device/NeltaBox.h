@@ -1,4 +1,6 @@
 // The box layer may include everything below it.
-#include "generated/version.h"
+// The includes stand as written, spacing and order included.
+// clang-format off
 #include "store/Binding.h"
 #include "toolkit/Form.h"
+#include "generated/version.h"

@@ -1,3 +1,5 @@
 // A store header that includes the box layer above it, and one that is fine.
-#include "device/NeltaBox.h"
+// The includes stand as written, spacing and order included.
+// clang-format off
 #include "toolkit/Form.h"
+#  include "device/NeltaBox.h"
