@@ -128,6 +128,8 @@ void TControlService::Switch(const ControlProtocol::TRequest& request, TReply re
                                                      : !box_.StoredOn(n);
         wanted.emplace_back(n, on);
     }
+    // The switches and their answer queued together (see THold).
+    TExchangeQueue::THold hold(box_.Queue());
     for (const auto& [n, on] : wanted) box_.SwitchTo(n, on);
     AnswerAfterQueue(
         [this, wanted] {

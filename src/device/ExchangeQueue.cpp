@@ -39,7 +39,11 @@ void TExchangeQueue::Submit(TKind kind, int socket, TRun run) {
     }
     if (ending_ && kind != TKind::EmergencyOff) return;
     queue_.push_back({kind, socket, std::move(run)});
-    if (!running_) Drain();
+    if (!running_ && held_ == 0) Drain();
+}
+
+void TExchangeQueue::Release() {
+    if (--held_ == 0 && !running_ && !queue_.empty()) Drain();
 }
 
 bool TExchangeQueue::SwitchQueued(int socket) const {
@@ -60,7 +64,7 @@ void TExchangeQueue::SubmitEmergencyOff(TRun run) {
         cut_ = true;
         return;
     }
-    Drain();
+    if (held_ == 0) Drain();
 }
 
 void TExchangeQueue::RequestEnd() {

@@ -83,6 +83,23 @@ public:
     bool Running() const { return running_; }
     int Pending() const { return static_cast<int>(queue_.size()); }
 
+    // While a hold lives, what is submitted to an idle queue waits, and the
+    // queue runs when the last hold ends. A request that submits a switch
+    // and then its answer holds the queue, so that both are queued before
+    // the first runs: otherwise the answer would join only once the queue
+    // ran dry, which the exchanges of other requests arriving meanwhile
+    // could put off without end.
+    class THold {
+    public:
+        explicit THold(TExchangeQueue& queue) : queue_(queue) { ++queue_.held_; }
+        ~THold() { queue_.Release(); }
+        THold(const THold&) = delete;
+        THold& operator=(const THold&) = delete;
+
+    private:
+        TExchangeQueue& queue_;
+    };
+
 private:
     struct TEntry {
         TKind kind;
@@ -111,6 +128,8 @@ private:
     TPump pump_{serving_};
     std::deque<TEntry> queue_;
     bool running_ = false;
+    int held_ = 0;
+    void Release();
     bool cut_ = false;
     bool ending_ = false;
     std::int64_t endDeadline_ = 0;
