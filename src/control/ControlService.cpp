@@ -153,6 +153,9 @@ void TControlService::Switch(const ControlProtocol::TRequest& request, TReply re
 }
 
 void TControlService::AllOff(TReply reply) {
+    // The emergency off and its answer queued together (see THold); the
+    // emergency off stays first in the queue.
+    TExchangeQueue::THold hold(box_.Queue());
     box_.Action_DangerOFF();
     AnswerAfterQueue(
         [this] {

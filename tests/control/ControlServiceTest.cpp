@@ -92,6 +92,35 @@ public:
         return got;
     }
 
+    // Several scripts at once: while the first request's exchange waits for
+    // the box, the next scripts' requests come in, each as soon as the one
+    // before it was answered. Each answer must come right after its own
+    // exchange, not once no request is left (the first script would wait as
+    // long as the others keep coming).
+    void AnsweredInTurn(const std::string& first) {
+        TNeltaBoxConfig config;
+        config.busyAnswers = 2;
+        StartWithBox(config);
+        constexpr int kRequests = 12;
+        std::vector<int> order;  // the requests' numbers in the order of their answers
+        int sent = 0;
+        auto send = [&](const std::string& line) {
+            const int id = sent++;
+            service.Handle(line, [&order, id](const std::string&) { order.push_back(id); });
+        };
+        application.onProcess = [&] {
+            // The next script asks once the one before it has its answer.
+            if (sent < kRequests && static_cast<int>(order.size()) >= sent - 1)
+                send("TAVRIN/1 toggle " + std::to_string(2 + sent % 6));
+        };
+        send(first);
+        application.onProcess = nullptr;
+        ASSERT_EQ(sent, kRequests);
+        std::vector<int> expected(kRequests);
+        for (int i = 0; i < kRequests; ++i) expected[static_cast<std::size_t>(i)] = i;
+        EXPECT_EQ(order, expected);
+    }
+
     FakePlatform platform;
     FakeApplication application;
     SimulatedSerialPort port;
@@ -264,33 +293,14 @@ TEST_F(ControlServiceTest, EmergencyOffDropsAQueuedScriptedSwitchAndSaysSo) {
     EXPECT_FALSE(Box().Socket(5));
 }
 
-// Several scripts at once: while a request's switch waits for the box, the
-// next scripts' requests come in, each as soon as the one before it was
-// answered. Each answer must come right after its own switch, not once no
-// request is left (the first script would wait as long as the others keep
-// coming).
+// Several scripts at once (see AnsweredInTurn): a switch and the emergency
+// off are each answered right after their own exchange.
 TEST_F(ControlServiceTest, EachScriptIsAnsweredAfterItsOwnSwitchWhileOthersKeepComing) {
-    TNeltaBoxConfig config;
-    config.busyAnswers = 2;
-    StartWithBox(config);
-    constexpr int kRequests = 12;
-    std::vector<int> order;  // the requests' numbers in the order of their answers
-    int sent = 0;
-    auto send = [&](const std::string& line) {
-        const int id = sent++;
-        service.Handle(line, [&order, id](const std::string&) { order.push_back(id); });
-    };
-    application.onProcess = [&] {
-        // The next script asks once the one before it has its answer.
-        if (sent < kRequests && static_cast<int>(order.size()) >= sent - 1)
-            send("TAVRIN/1 toggle " + std::to_string(2 + sent % 6));
-    };
-    send("TAVRIN/1 on 1");
-    application.onProcess = nullptr;
-    ASSERT_EQ(sent, kRequests);
-    std::vector<int> expected(kRequests);
-    for (int i = 0; i < kRequests; ++i) expected[static_cast<std::size_t>(i)] = i;
-    EXPECT_EQ(order, expected);
+    AnsweredInTurn("TAVRIN/1 on 1");
+}
+
+TEST_F(ControlServiceTest, TheEmergencyOffIsAnsweredAfterItsOwnExchangeWhileOthersKeepComing) {
+    AnsweredInTurn("TAVRIN/1 all-off");
 }
 
 TEST_F(ControlServiceTest, ABoxThatDoesNotAnswerIsReportedAsNoAnswer) {
