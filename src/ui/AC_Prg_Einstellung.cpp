@@ -504,8 +504,10 @@ void TAC_Einstellung::ConnectProgramActions() {
     SetActionExecuteHandler(actions.Action_AC_Prg_Setup(), [this] { Action_AC_Prg_SetupExecute(); });
     // The two start options run the main window's actions; their captions
     // follow the actions'.
-    for (auto [box, action] : {std::pair{autoStart_, actions.Action_SetAutoStart()},
+    for (const auto& option : {std::pair{autoStart_, actions.Action_SetAutoStart()},
                                std::pair{silent_, actions.Action_SetSilent()}}) {
+        QCheckBox* box = option.first;
+        QAction* action = option.second;
         if (action == nullptr) continue;
         box->setText(action->text());
         connect(action, &QAction::changed, box, [box, action] { box->setText(action->text()); });
