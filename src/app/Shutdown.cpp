@@ -69,10 +69,7 @@ void WriteList(TmuIniIO& ini, TmuDataholder& holder, const std::string& index, c
 }
 
 // The box written at exit: box 01, from box file 01.
-const std::string& SavedBox() {
-    static const std::string index = Keys::BoxIndex(1);
-    return index;
-}
+const std::string kSavedBox = Keys::kBoxContext.index;
 
 }  // namespace
 
@@ -120,8 +117,8 @@ void TShutdown::SavePortSettings() {
     TmuDataholder& holder = *parts_.hub.Dataholder();
     SelectBoxFile();
     const TExitList& list = ExitValues(TExitBlock::BoxPort);
-    TContext context(holder, SavedBox(), list.Section);
-    WriteList(ini, holder, SavedBox(), list);
+    TContext context(holder, kSavedBox, list.Section);
+    WriteList(ini, holder, kSavedBox, list);
 }
 
 void TShutdown::SaveSockets() {
@@ -142,12 +139,12 @@ void TShutdown::SaveSockets() {
             // The slot again for every socket: the waits of a switch-off
             // serve the message queue, and a handler may select another.
             SelectBoxFile();
-            TContext context(holder, SavedBox(), list.Section);
+            TContext context(holder, kSavedBox, list.Section);
             // The switch-off marks are read together and written after.
             std::vector<std::pair<std::string, bool>> marks;
             for (const TExitValue& value : list.Values) {
                 const std::string key = value.Name + NN;
-                const std::string path = Keys::Path(SavedBox(), list.Section, key);
+                const std::string path = Keys::Path(kSavedBox, list.Section, key);
                 if (value.SwitchOffMark)
                     marks.emplace_back(key, holder.getValueBoolean(path));
                 else
@@ -198,8 +195,8 @@ void TShutdown::SaveBoxSettings() {
     TmuDataholder& holder = *parts_.hub.Dataholder();
     SelectBoxFile();
     const TExitList& list = ExitValues(TExitBlock::BoxSettings);
-    TContext context(holder, SavedBox(), list.Section);
-    WriteList(ini, holder, SavedBox(), list);
+    TContext context(holder, kSavedBox, list.Section);
+    WriteList(ini, holder, kSavedBox, list);
 }
 
 void TShutdown::WriteBoxFile() {
